@@ -1,0 +1,19 @@
+// The exception list: a plain text file naming, one per line, users who are
+// excluded even though their accounts pass every other check.
+#ifndef IS_TOVAN_EXCEPTION_LIST_H
+#define IS_TOVAN_EXCEPTION_LIST_H
+
+#include <cstddef>
+
+// Lines are compared in pieces of at most LIST_LINE_SIZE - 1 bytes, each piece
+// as if it began a line; lists in use depend on exactly this rule.
+constexpr std::size_t LIST_LINE_SIZE = 128;
+
+enum class ListResult { listed, notListed, listMissing, listUnreadable };
+
+// Tells whether a line (piece) of the list at path `file` is exactly `user`.
+// With listUnreadable, *error holds the errno of the open or read that failed.
+// Writes nothing.
+ListResult userInList(const char *file, const char *user, int *error);
+
+#endif

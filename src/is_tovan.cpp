@@ -1,0 +1,103 @@
+// is_tovan: tells by its exit status whether a user account qualifies (0) or
+// is excluded (1); 255 when it cannot tell.  -v adds one line with the reason.
+#include <cerrno>
+#include <cinttypes>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <pwd.h>
+
+#include "exception_list.h"
+
+[[maybe_unused]] static const char sccsId[] = "%W% %G% is_tovan: user eligibility check";
+
+// Accounts below this id belong to the system.
+constexpr std::int32_t LOW_UID_LIMIT = 101;
+
+enum class Verdict : int { qualifies = 0, excluded = 1, error = -1 };
+
+[[noreturn]] static void finish(Verdict verdict)
+{
+    std::exit(static_cast<int>(verdict));
+}
+
+[[noreturn]] static void usage(const char *name)
+{
+    std::fprintf(stderr, "Usage: %s [-v] user [file]\n", name);
+    finish(Verdict::error);
+}
+
+// Ids count as signed 32-bit numbers, so an unsigned id of 2^31 or more is
+// negative; copying the bits keeps that well defined on every compiler.
+static std::int32_t signedId(uid_t uid)
+{
+    const auto bits = static_cast<std::uint32_t>(uid);
+    std::int32_t id;
+    std::memcpy(&id, &bits, sizeof id);
+    return id;
+}
+
+int main(int argc, char *argv[])
+{
+    if (argc < 2)
+        usage(argc > 0 ? argv[0] : "is_tovan");
+    bool verbose = false;
+    int index = 1;
+    if (std::strcmp(argv[index], "-v") == 0) {
+        verbose = true;
+        index++;
+    }
+    if (index >= argc)
+        usage(argv[0]);
+    const char *user = argv[index++];
+    const char *file = index < argc ? argv[index++] : nullptr;
+    if (index < argc)
+        usage(argv[0]);
+
+    // Decided by name alone, so it holds even where no such account exists.
+    if (std::strcmp(user, "root") == 0) {
+        if (verbose)
+            std::printf("user is root\n");
+        finish(Verdict::excluded);
+    }
+
+    const struct passwd *account = getpwnam(user);
+    if (account == nullptr) {
+        std::fprintf(stderr, "unknown user: %s\n", user);
+        finish(Verdict::error);
+    }
+
+    const std::int32_t id = signedId(account->pw_uid);
+    if (id < LOW_UID_LIMIT) {
+        if (verbose)
+            std::printf("uid is low: %" PRId32 "\n", id);
+        finish(Verdict::excluded);
+    }
+
+    if (file == nullptr) {
+        if (verbose)
+            std::printf("no exception list given\n");
+        finish(Verdict::qualifies);
+    }
+
+    int listError = 0;
+    switch (userInList(file, user, &listError)) {
+    case ListResult::listMissing:
+        if (verbose)
+            std::printf("non-existing exception list: %s\n", file);
+        finish(Verdict::qualifies);
+    case ListResult::listUnreadable:
+        errno = listError;
+        std::perror("cannot read list");
+        finish(Verdict::error);
+    case ListResult::listed:
+        if (verbose)
+            std::printf("user %s is in %s\n", user, file);
+        finish(Verdict::excluded);
+    case ListResult::notListed:
+        if (verbose)
+            std::printf("user %s is not in %s\n", user, file);
+        finish(Verdict::qualifies);
+    }
+}

@@ -1,0 +1,57 @@
+# Command line, account checks and verdicts; sourced by run_cli.sh inside its
+# scratch folder, next to ./is_tovan.  The test database has no account named
+# root, so "root" can only be excluded by its name.
+mkdir lists
+printf 'bob\nalice\ncarol\n' >lists/names
+printf 'bob\ncarol' >lists/others
+printf 'carol\nbob' >lists/tail
+printf 'alice\n' >lists/locked
+chmod 000 lists/locked
+usage='Usage: ./is_tovan [-v] user [file]\n'
+
+#     label                          status stdout                               stderr                     arguments
+check 'no arguments'                   255 ''                                    "$usage"
+check 'flag without user'              255 ''                                    "$usage"                   -v
+check 'argument left over'             255 ''                                    "$usage"                   alice lists/names extra
+check 'argument left over, verbose'    255 ''                                    "$usage"                   -v alice lists/names extra
+check 'flag after the user is a path'    0 ''                                    ''                         alice -v
+check 'flag as list path'                0 'non-existing exception list: -v\n'   ''                         -v alice -v
+check 'other flags are user names'     255 ''                                    'unknown user: -V\n'       -V alice
+check 'long flag is a user name'       255 ''                                    'unknown user: --verbose\n' --verbose alice
+on nss_wrapper check 'flag as user name' 0 'no exception list given\n'           ''                         -v -v
+# glibc's files backend never returns an account whose name begins with "-".
+on files check 'flag as user name'     255 ''                                    'unknown user: -v\n'       -v -v
+
+check 'root, quiet'                      1 ''                                    ''                         root
+check 'root, verbose'                    1 'user is root\n'                      ''                         -v root
+check 'root never opens the list'        1 'user is root\n'                      ''                         -v root lists
+check 'root with a missing list'         1 'user is root\n'                      ''                         -v root missing
+check 'ROOT is only a name'            255 ''                                    'unknown user: ROOT\n'     -v ROOT
+check 'unknown user'                   255 ''                                    'unknown user: nobody-here\n' nobody-here lists/names
+check 'unknown user, verbose'          255 ''                                    'unknown user: nobody-here\n' -v nobody-here
+check 'empty user name'                255 ''                                    'unknown user: \n'         -v ''
+
+check 'id 0 under another name'          1 'uid is low: 0\n'                     ''                         -v toor
+check 'id 100'                           1 'uid is low: 100\n'                   ''                         -v hundred
+check 'id 100, quiet'                    1 ''                                    ''                         hundred
+check 'low id never opens the list'      1 'uid is low: 100\n'                   ''                         -v hundred lists
+check 'id 101'                           0 'no exception list given\n'           ''                         -v lowest
+check 'id 2^31-1'                        0 'no exception list given\n'           ''                         -v top
+check 'id 2^31 is negative'              1 'uid is low: -2147483648\n'           ''                         -v half
+check 'id 2^32-2 is -2'                  1 'uid is low: -2\n'                    ''                         -v wrapped
+
+check 'no list, quiet'                   0 ''                                    ''                         alice
+check 'no list'                          0 'no exception list given\n'           ''                         -v alice
+check 'missing list'                     0 'non-existing exception list: missing\n' ''                      -v alice missing
+check 'missing list, quiet'              0 ''                                    ''                         alice missing
+check 'empty list path'                  0 'non-existing exception list: \n'     ''                         -v alice ''
+check 'listed'                           1 'user alice is in lists/names\n'      ''                         -v alice lists/names
+check 'listed, quiet'                    1 ''                                    ''                         alice lists/names
+check 'path printed as given'            1 'user alice is in ./lists//names\n'   ''                         -v alice ./lists//names
+check 'not listed'                       0 'user alice is not in lists/others\n' ''                         -v alice lists/others
+check 'not listed, quiet'                0 ''                                    ''                         alice lists/others
+check 'last line without newline'        1 'user bob is in lists/tail\n'         ''                         -v bob lists/tail
+check --unreadable-for-root 'list without read permission' \
+                                       255 ''                                    'cannot read list: Permission denied\n' -v alice lists/locked
+check 'list path through a file'       255 ''                                    'cannot read list: Not a directory\n' -v alice lists/names/x
+check 'list is a directory'            255 ''                                    'cannot read list: Is a directory\n' alice lists

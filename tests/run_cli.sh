@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Runs a table of command-line cases against the built tool and checks each
+# case's exit status, standard output and standard error, byte for byte.
+#
+#   run_cli.sh --tool PATH --backend nss_wrapper|files --table FILE [--launcher WORD]...
+#
+# nss_wrapper: the user database is tests/data/passwd through LD_PRELOAD.
+# files: the launcher (qemu with a sysroot) already serves that same passwd.
+set -u
+
+tool= backend= table= launcher=()
+while (($#)); do
+    case $1 in
+    --tool) tool=$2; shift 2 ;;
+    --backend) backend=$2; shift 2 ;;
+    --table) table=$2; shift 2 ;;
+    --launcher) launcher+=("$2"); shift 2 ;;
+    *) echo "run_cli.sh: unknown argument $1" >&2; exit 2 ;;
+    esac
+done
+[[ -x $tool && -r $table && ($backend == nss_wrapper || $backend == files) ]] || {
+    echo "run_cli.sh: needs --tool, --table and --backend nss_wrapper|files" >&2
+    exit 2
+}
+
+here=$(cd "$(dirname "$0")" && pwd)
+WORK=$(mktemp -d)
+trap 'chmod -R u+rwx "$WORK"; rm -rf "$WORK"' EXIT
+cp "$tool" "$WORK/is_tovan"
+cd "$WORK" || exit 2
+
+environment=()
+if [[ $backend == nss_wrapper ]]; then
+    wrapper=$(ldconfig -p | awk '$1 == "libnss_wrapper.so" { print $NF; exit }')
+    if [[ -z $wrapper ]]; then
+        echo "FAIL: libnss_wrapper.so is not installed (Debian package libnss-wrapper);" \
+             "without it the cases would read this machine's user database" >&2
+        exit 1
+    fi
+    environment=(env "LD_PRELOAD=$wrapper" "NSS_WRAPPER_PASSWD=$here/data/passwd"
+                 "NSS_WRAPPER_GROUP=$here/data/group")
+fi
+
+# Root reads files whatever their mode; without these capabilities it cannot.
+without_read_override=()
+if ((EUID == 0)); then
+    command -v setpriv >/dev/null || { echo "FAIL: setpriv (util-linux) is needed as root" >&2; exit 1; }
+    without_read_override=(setpriv --bounding-set=-dac_override,-dac_read_search --)
+fi
+
+passed=0 failed=0
+
+# check [--unreadable-for-root] LABEL STATUS STDOUT STDERR [ARGUMENT...]
+# STDOUT and STDERR take printf %b escapes (\n).
+check() {
+    local prefix=()
+    if [[ $1 == --unreadable-for-root ]]; then
+        prefix=("${without_read_override[@]}")
+        shift
+    fi
+    local label=$1 status=$2 stdout=$3 stderr=$4
+    shift 4
+    "${prefix[@]}" "${environment[@]}" "${launcher[@]}" ./is_tovan "$@" \
+        >"$WORK/stdout" 2>"$WORK/stderr" </dev/null
+    local got=$?
+    printf '%b' "$stdout" >"$WORK/stdout.expected"
+    printf '%b' "$stderr" >"$WORK/stderr.expected"
+    if [[ $got == "$status" ]] && cmp -s "$WORK/stdout" "$WORK/stdout.expected" &&
+        cmp -s "$WORK/stderr" "$WORK/stderr.expected"; then
+        passed=$((passed + 1))
+        return
+    fi
+    failed=$((failed + 1))
+    echo "not ok: $label (arguments:$(printf ' [%q]' "$@" | head -c 300))"
+    [[ $got == "$status" ]] || echo "  exit status $got, expected $status"
+    local channel
+    for channel in stdout stderr; do
+        cmp -s "$WORK/$channel" "$WORK/$channel.expected" ||
+            diff <(od -c "$WORK/$channel.expected" | head -20) <(od -c "$WORK/$channel" | head -20) |
+            sed "s/^/  $channel: /"
+    done
+}
+
+# on BACKEND check ...: a case whose outcome depends on the user database's backend.
+on() {
+    [[ $1 == "$backend" ]] || return 0
+    shift
+    "$@"
+}
+
+# shellcheck source=cases_verdicts.sh
+source "$table"
+echo "$(basename "$table") on $backend: $passed passed, $failed failed"
+((failed == 0 && passed > 0))
