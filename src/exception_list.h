@@ -9,6 +9,9 @@
 // as if it began a line; lists in use depend on exactly this rule.
 constexpr std::size_t LIST_LINE_SIZE = 128;
 
+// The list is read this many bytes at a time.
+constexpr std::size_t LIST_BLOCK_SIZE = 64 * 1024;
+
 enum class ListResult { listed, notListed, listMissing, listUnreadable };
 
 // Tells whether a line (piece) of the list at path `file` is exactly `user`.

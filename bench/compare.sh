@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Times is_tovan side by side with what scripts would run instead, in one run,
+# and prints medians and ratios as a Markdown table.  Not a test: nothing here
+# passes or fails.
+#   bench/compare.sh [TOOL]     (default: build/is_tovan, built if missing)
+# Needs hyperfine, GNU time (/usr/bin/time), python3 and a C compiler.  The
+# account is BENCH_USER (default nobody): a real, qualifying account of this
+# machine, looked up through the system's own user database.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tool=${1:-build/is_tovan}
+user=${BENCH_USER:-nobody}
+for command in hyperfine /usr/bin/time python3 cc; do
+    command -v "$command" >/dev/null || { echo "needs $command (Debian: hyperfine, time, python3, gcc)" >&2; exit 2; }
+done
+if [[ ! -x $tool ]]; then
+    cmake -S . -B build -DBUILD_TESTING=OFF >/dev/null && cmake --build build >/dev/null
+fi
+tool=$(realpath "$tool")
+(($(id -u "$user") >= 101)) || { echo "$user must be an account with an id of 101 or more" >&2; exit 2; }
+
+data=$(mktemp -d)
+trap 'rm -rf "$data"' EXIT
+printf 'int main(void) { return 0; }\n' | cc -O2 -x c -o "$data/empty" -
+# The floor of any answer: a C program that only looks the account up.
+printf '#include <pwd.h>\nint main(int c, char **v) { return c < 2 || !getpwnam(v[1]); }\n' |
+    cc -O2 -x c -o "$data/lookup" -
+awk 'BEGIN { for (i = 0; i < 10; i++) printf "user%07d\n", i }' >"$data/small"
+awk 'BEGIN { for (i = 0; i < 10000000; i++) printf "user%07d\n", i }' >"$data/large"
+head -c 1000000 "$data/large" >"$data/medium"
+for list in small medium large; do
+    { echo "$user"; cat "$data/$list"; } >"$data/$list-first"
+done
+cat "$data"/large* >/dev/null # into the page cache
+
+pipeline="id -u $user >/dev/null && ! grep -qxF $user"
+# group NAME RUNS COMMAND...: hyperfine without a shell, unless the command needs one.
+group() {
+    local name=$1 runs=$2
+    shift 2
+    hyperfine --style none --ignore-failure -N --warmup 5 --runs "$runs" \
+        --export-json "$data/$name.json" "$@" >/dev/null 2>&1
+}
+cd "$data"
+group whole 500 "$tool $user small" ./empty "./lookup $user" "id -u $user" "sh -c '$pipeline small'"
+group scan 30 "$tool $user large" "grep -qxF $user large" "wc -l large"
+group early 300 "$tool $user large-first" "$tool $user medium-first" "$tool $user small-first"
+
+memory() { # peak resident set in KiB, median of 5 runs
+    for _ in 1 2 3 4 5; do /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; done | sort -n | sed -n 3p
+}
+{
+    echo "whole	$(memory "$tool" "$user" small)	$(memory ./empty)	$(memory ./lookup "$user")	$(memory id -u "$user")	$(memory sh -c "$pipeline small")"
+    echo "scan	$(memory "$tool" "$user" large)	$(memory grep -qxF "$user" large)	$(memory wc -l large)"
+    echo "early	$(memory "$tool" "$user" large-first)	$(memory "$tool" "$user" medium-first)	$(memory "$tool" "$user" small-first)"
+} >memory.tsv
+
+python3 - "$tool" <<'PYTHON'
+import json, statistics, sys
+tool = sys.argv[1]
+peaks = {line.split('\t')[0]: line.split('\t')[1:] for line in open('memory.tsv').read().splitlines()}
+titles = {'whole': 'Whole run, 10-line list', 'scan': 'Full scan, 120 MB, 10 million lines, user absent',
+          'early': 'Early stop: user on the first line of a 120 MB, a 1 MB and a 10-line list'}
+for name in ('whole', 'scan', 'early'):
+    results = json.load(open(name + '.json'))['results']
+    print(f'\n{titles[name]}\n')
+    print('| command | median ms | IQR ms | is_tovan ÷ this | peak KiB | is_tovan ÷ this |')
+    print('|---|---:|---:|---:|---:|---:|')
+    base = statistics.median(results[0]['times'])
+    for result, peak in zip(results, peaks[name]):
+        times = sorted(result['times'])
+        median = statistics.median(times)
+        q = statistics.quantiles(times, n=4)
+        command = result['command'].replace(tool, 'is_tovan').replace('./', '')
+        print(f'| `{command}` | {median * 1000:.2f} | {(q[2] - q[0]) * 1000:.2f} | '
+              f'{base / median:.2f} | {peak} | {int(peaks[name][0]) / int(peak):.2f} |')
+PYTHON
+echo
+echo "Machine: $(nproc) cores, $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ //'), $(uname -sr)"

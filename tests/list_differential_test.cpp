@@ -1,0 +1,191 @@
+// The fast lookup against the literal piece-by-piece reading, on generated
+// lists built to hit the piece rule's corners: lines near 127 bytes and its
+// multiples, NUL bytes, carriage returns, no final newline, names that end in
+// or contain a newline, and lines across the read block's boundary.  A list
+// is also fed through a FIFO in random chunks, so blocks end anywhere.
+#include "exception_list.h"
+#include "list_oracle.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <cstdint>
+#include <cstdio>
+#include <random>
+#include <string>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+constexpr int CASES_PER_SEED = 1000;
+constexpr std::uint32_t SEEDS[] = {1, 2, 3, 20261208};
+
+class Generator {
+public:
+    explicit Generator(std::uint32_t seed) : random(seed) {}
+    std::size_t below(std::size_t limit) { return random() % limit; }
+    bool chance(unsigned percent) { return below(100) < percent; }
+
+    std::string name()
+    {
+        static const std::size_t lengths[] = {0, 1, 2, 3, 5, 8, 125, 126, 127, 128, 130};
+        std::string name = letters(lengths[below(std::size(lengths))]);
+        if (!name.empty() && chance(10))
+            name.back() = '\n';
+        if (name.size() > 2 && chance(5))
+            name[below(name.size() - 1)] = '\n';
+        return name;
+    }
+
+    // Lines that are, contain, or nearly are the name, placed at piece starts
+    // and elsewhere, between random lines of the lengths that matter.
+    std::string list(const std::string &name)
+    {
+        std::string list;
+        // A first line that reaches the read block's end, ended or running on
+        // in whole pieces, so that later lines or pieces straddle the boundary.
+        if (chance(15))
+            list.append(LIST_BLOCK_SIZE - below(3 * LIST_LINE_SIZE), 'a').push_back('\n');
+        else if (chance(15))
+            list.append((LIST_BLOCK_SIZE / (LIST_LINE_SIZE - 1) - 2 + below(5)) * (LIST_LINE_SIZE - 1), 'a');
+        const std::size_t lines = below(12);
+        for (std::size_t line = 0; line < lines; line++) {
+            switch (below(6)) {
+            case 0: list += name; break;
+            case 1: list += letters(LIST_LINE_SIZE - 1) + name; break;
+            case 2: list += letters(below(4)) + name + letters(below(3)); break;
+            case 3: list += name.substr(0, below(name.size() + 1)); break;
+            default: list += letters(randomLength()); break;
+            }
+            const std::size_t ending = below(10);
+            if (ending == 0)
+                list += '\r';
+            else if (ending == 1)
+                list += std::string(1, '\0') + letters(below(3));
+            else if (ending == 2)
+                continue; // runs on into the next line
+            if (line + 1 < lines || chance(70))
+                list += '\n';
+        }
+        return list;
+    }
+
+private:
+    std::string letters(std::size_t count)
+    {
+        static const char alphabet[] = "aab";
+        std::string text;
+        for (std::size_t i = 0; i < count; i++)
+            text += alphabet[below(sizeof alphabet - 1)];
+        return text;
+    }
+    std::size_t randomLength()
+    {
+        static const std::size_t lengths[] = {0, 1, 126, 127, 128, 253, 254, 255, 381};
+        return chance(50) ? lengths[below(std::size(lengths))] : below(300);
+    }
+    std::mt19937 random;
+};
+
+std::string shown(const std::string &bytes)
+{
+    std::string text;
+    for (unsigned char c : bytes.substr(0, 2000)) {
+        char escaped[8];
+        std::snprintf(escaped, sizeof escaped, c >= ' ' && c < 127 && c != '\\' ? "%c" : "\\x%02x", c);
+        text += escaped;
+    }
+    return bytes.size() > 2000 ? text + "... (" + std::to_string(bytes.size()) + " bytes)" : text;
+}
+
+class Differential : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::signal(SIGPIPE, SIG_IGN); // the lookup may stop reading the FIFO early
+        char pattern[] = "/tmp/list_differential.XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        folder = pattern;
+        path = folder + "/list";
+        fifo = folder + "/fifo";
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    }
+    void TearDown() override
+    {
+        std::remove(path.c_str());
+        std::remove(fifo.c_str());
+        rmdir(folder.c_str());
+    }
+    void write(const std::string &content)
+    {
+        std::FILE *file = std::fopen(path.c_str(), "wb");
+        ASSERT_NE(file, nullptr);
+        ASSERT_EQ(std::fwrite(content.data(), 1, content.size(), file), content.size());
+        ASSERT_EQ(std::fclose(file), 0);
+    }
+    // Looks the name up in content written to the FIFO in chunks of random size.
+    ListResult throughFifo(const std::string &content, const std::string &name, Generator &generator)
+    {
+        std::vector<std::size_t> chunks;
+        for (std::size_t left = content.size(); left > 0;) {
+            chunks.push_back(1 + generator.below(left < 300 ? left : 300));
+            left -= chunks.back();
+        }
+        std::thread writer([&] {
+            std::FILE *file = std::fopen(fifo.c_str(), "wb");
+            if (file == nullptr)
+                return;
+            std::setvbuf(file, nullptr, _IONBF, 0);
+            std::size_t at = 0;
+            for (std::size_t chunk : chunks) {
+                if (std::fwrite(content.data() + at, 1, chunk, file) != chunk)
+                    break;
+                at += chunk;
+                // Let the reader take each chunk by itself, so blocks end anywhere.
+                std::this_thread::sleep_for(std::chrono::microseconds(50));
+            }
+            std::fclose(file);
+        });
+        int error = 0;
+        const ListResult result = userInList(fifo.c_str(), name.c_str(), &error);
+        writer.join();
+        return result;
+    }
+    std::string folder, path, fifo;
+};
+
+TEST_F(Differential, FastLookupAnswersAsPiecesDo)
+{
+    int differences = 0, listed = 0;
+    for (std::uint32_t seed : SEEDS) {
+        Generator generator(seed);
+        for (int i = 0; i < CASES_PER_SEED && differences < 5; i++) {
+            const std::string name = generator.name();
+            const std::string list = generator.list(name);
+            write(list);
+            int error = 0, expectedError = 0;
+            const ListResult expected = userInListByPieces(path.c_str(), name.c_str(), &expectedError);
+            const ListResult fast = userInList(path.c_str(), name.c_str(), &error);
+            const bool viaFifo = generator.chance(10);
+            const ListResult streamed = viaFifo ? throughFifo(list, name, generator) : expected;
+            listed += expected == ListResult::listed;
+            if (fast != expected || streamed != expected) {
+                differences++;
+                ADD_FAILURE() << "seed " << seed << " case " << i << ": expected "
+                              << static_cast<int>(expected) << ", file gave " << static_cast<int>(fast)
+                              << (viaFifo ? ", FIFO gave " + std::to_string(static_cast<int>(streamed)) : "")
+                              << "\n  name: " << shown(name) << "\n  list: " << shown(list);
+            }
+        }
+    }
+    // The generator is only useful while it makes both answers often.
+    const int total = CASES_PER_SEED * static_cast<int>(std::size(SEEDS));
+    EXPECT_GT(listed, total / 5);
+    EXPECT_LT(listed, total * 4 / 5);
+}
+
+} // namespace

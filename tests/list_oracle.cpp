@@ -1,0 +1,36 @@
+#include "list_oracle.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+ListResult userInListByPieces(const char *file, const char *user, int *error)
+{
+    std::FILE *list = std::fopen(file, "r");
+    if (list == nullptr) {
+        if (errno == ENOENT)
+            return ListResult::listMissing;
+        *error = errno;
+        return ListResult::listUnreadable;
+    }
+
+    const std::size_t length = std::strlen(user);
+    char piece[LIST_LINE_SIZE];
+    ListResult result = ListResult::notListed;
+    while (std::fgets(piece, sizeof piece, list) != nullptr) {
+        // strncmp stops at the piece's end, so piece[length] is only read
+        // when the piece holds at least `length` bytes.
+        if (std::strncmp(piece, user, length) == 0 &&
+            (piece[length] == '\0' || piece[length] == '\n')) {
+            result = ListResult::listed;
+            break;
+        }
+    }
+    // A read error must not pass for "not listed": that would let the user qualify.
+    if (result == ListResult::notListed && std::ferror(list)) {
+        *error = errno;
+        result = ListResult::listUnreadable;
+    }
+    std::fclose(list);
+    return result;
+}

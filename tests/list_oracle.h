@@ -1,0 +1,10 @@
+// The list lookup read literally: fgets into a LIST_LINE_SIZE buffer, each
+// piece compared by itself.  The tests hold the fast lookup to its answers.
+#ifndef IS_TOVAN_LIST_ORACLE_H
+#define IS_TOVAN_LIST_ORACLE_H
+
+#include "exception_list.h"
+
+ListResult userInListByPieces(const char *file, const char *user, int *error);
+
+#endif
