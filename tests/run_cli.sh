@@ -50,18 +50,40 @@ fi
 
 passed=0 failed=0
 
-# check [--unreadable-for-root] LABEL STATUS STDOUT STDERR [ARGUMENT...]
-# STDOUT and STDERR take printf %b escapes (\n).
+# check [OPTION...] LABEL STATUS STDOUT STDERR [ARGUMENT...]
+# STDOUT and STDERR take printf %b escapes (\n).  Options:
+#   --unreadable-for-root   run without root's power to read any file
+#   --stdin-pipe TEXT       standard input is a pipe that carries TEXT
+#   --stdout-to FILE|closed standard output goes there instead (nothing is captured)
+#   --stderr-closed         standard error is closed (nothing is captured)
 check() {
-    local prefix=()
-    if [[ $1 == --unreadable-for-root ]]; then
-        prefix=("${without_read_override[@]}")
-        shift
-    fi
+    local prefix=() stdin_pipe= stdout_to= stderr_closed=
+    while [[ $1 == --* ]]; do
+        case $1 in
+        --unreadable-for-root) prefix=("${without_read_override[@]}"); shift ;;
+        --stdin-pipe) stdin_pipe=$2; shift 2 ;;
+        --stdout-to) stdout_to=$2; shift 2 ;;
+        --stderr-closed) stderr_closed=1; shift ;;
+        esac
+    done
     local label=$1 status=$2 stdout=$3 stderr=$4
     shift 4
-    "${prefix[@]}" "${environment[@]}" "${launcher[@]}" ./is_tovan "$@" \
-        >"$WORK/stdout" 2>"$WORK/stderr" </dev/null
+    : >"$WORK/stdout"
+    : >"$WORK/stderr"
+    (
+        case $stdout_to in
+        '') exec >"$WORK/stdout" ;;
+        closed) exec >&- ;;
+        *) exec >"$stdout_to" ;;
+        esac
+        if [[ -n $stderr_closed ]]; then exec 2>&-; else exec 2>"$WORK/stderr"; fi
+        command=("${prefix[@]}" "${environment[@]}" "${launcher[@]}" ./is_tovan "$@")
+        if [[ -n $stdin_pipe ]]; then
+            printf '%b' "$stdin_pipe" | "${command[@]}"
+        else
+            exec "${command[@]}" </dev/null
+        fi
+    )
     local got=$?
     printf '%b' "$stdout" >"$WORK/stdout.expected"
     printf '%b' "$stderr" >"$WORK/stderr.expected"
@@ -88,7 +110,6 @@ on() {
     "$@"
 }
 
-# shellcheck source=cases_verdicts.sh
 source "$table"
 echo "$(basename "$table") on $backend: $passed passed, $failed failed"
 ((failed == 0 && passed > 0))
