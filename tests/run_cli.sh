@@ -31,7 +31,7 @@ cd "$WORK" || exit 2
 
 environment=()
 if [[ $backend == nss_wrapper ]]; then
-    wrapper=$(ldconfig -p | awk '$1 == "libnss_wrapper.so" { print $NF; exit }')
+    wrapper=$(PATH=$PATH:/usr/sbin:/sbin ldconfig -p | awk '$1 == "libnss_wrapper.so" { print $NF; exit }')
     if [[ -z $wrapper ]]; then
         echo "FAIL: libnss_wrapper.so is not installed (Debian package libnss-wrapper);" \
              "without it the cases would read this machine's user database" >&2
