@@ -1,43 +1,15 @@
 // The list format, tested on the lookup itself.
 #include "exception_list.h"
-
-#include <gtest/gtest.h>
+#include "list_file.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
 using namespace std::string_literals;
 
 const std::string x127(127, 'x');
-
-class ListFile : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        char pattern[] = "/tmp/exception_list_test.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        path = folder + "/list";
-    }
-    void TearDown() override
-    {
-        std::remove(path.c_str());
-        rmdir(folder.c_str());
-    }
-    void write(const std::string &content)
-    {
-        std::FILE *file = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(file, nullptr);
-        ASSERT_EQ(std::fwrite(content.data(), 1, content.size(), file), content.size());
-        ASSERT_EQ(std::fclose(file), 0);
-    }
-    std::string folder, path;
-};
 
 struct FormatCase {
     const char *label;

@@ -4,11 +4,9 @@
 // or contain a newline, and lines across the read block's boundary.  A list
 // is also fed through a FIFO in random chunks, so blocks end anywhere.
 #include "exception_list.h"
+#include "list_file.h"
 #include "list_oracle.h"
 
-#include <gtest/gtest.h>
-
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
@@ -18,6 +16,7 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -102,30 +101,19 @@ std::string shown(const std::string &bytes)
     return bytes.size() > 2000 ? text + "... (" + std::to_string(bytes.size()) + " bytes)" : text;
 }
 
-class Differential : public ::testing::Test {
+class Differential : public ListFile {
 protected:
     void SetUp() override
     {
+        ListFile::SetUp();
         std::signal(SIGPIPE, SIG_IGN); // the lookup may stop reading the FIFO early
-        char pattern[] = "/tmp/list_differential.XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        folder = pattern;
-        path = folder + "/list";
         fifo = folder + "/fifo";
         ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     }
     void TearDown() override
     {
-        std::remove(path.c_str());
         std::remove(fifo.c_str());
-        rmdir(folder.c_str());
-    }
-    void write(const std::string &content)
-    {
-        std::FILE *file = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(file, nullptr);
-        ASSERT_EQ(std::fwrite(content.data(), 1, content.size(), file), content.size());
-        ASSERT_EQ(std::fclose(file), 0);
+        ListFile::TearDown();
     }
     // Looks the name up in content written to the FIFO in chunks of random size.
     ListResult throughFifo(const std::string &content, const std::string &name, Generator &generator)
@@ -155,7 +143,7 @@ protected:
         writer.join();
         return result;
     }
-    std::string folder, path, fifo;
+    std::string fifo;
 };
 
 TEST_F(Differential, FastLookupAnswersAsPiecesDo)
