@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <iterator>
 #include <random>
 #include <string>
 #include <sys/stat.h>
