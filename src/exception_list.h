@@ -9,14 +9,19 @@
 // as if it began a line; lists in use depend on exactly this rule.
 constexpr std::size_t LIST_LINE_SIZE = 128;
 
-// The list is read this many bytes at a time.
-constexpr std::size_t LIST_BLOCK_SIZE = 64 * 1024;
+// The list is read this many bytes at a time.  Test builds make it tiny, so
+// that every list crosses many block boundaries.
+#ifndef IS_TOVAN_LIST_BLOCK_SIZE
+#define IS_TOVAN_LIST_BLOCK_SIZE (64 * 1024)
+#endif
+constexpr std::size_t LIST_BLOCK_SIZE = IS_TOVAN_LIST_BLOCK_SIZE;
 
 enum class ListResult { listed, notListed, listMissing, listUnreadable };
 
-// Tells whether a line (piece) of the list at path `file` is exactly `user`.
-// With listUnreadable, *error holds the errno of the open or read that failed.
-// Writes nothing.
-ListResult userInList(const char *file, const char *user, int *error);
+// Tells whether a line (piece) of the list at path `file` is exactly `user`
+// or, where the user database gave the account another name, exactly
+// `accountName`; the list is read once either way.  With listUnreadable,
+// *error holds the errno of the open or read that failed.  Writes nothing.
+ListResult userInList(const char *file, const char *user, const char *accountName, int *error);
 
 #endif

@@ -81,8 +81,13 @@ int main(int argc, char *argv[])
         finish(Verdict::qualifies);
     }
 
+    // A database that matches names loosely (by case, or a short name for a
+    // qualified one) finds the account under a spelling the list may not
+    // hold: the list excludes the account by either name.  Messages keep the
+    // name as given.
+    const char *accountName = account->pw_name != nullptr ? account->pw_name : user;
     int listError = 0;
-    switch (userInList(file, user, &listError)) {
+    switch (userInList(file, user, accountName, &listError)) {
     case ListResult::listMissing:
         if (verbose)
             std::printf("non-existing exception list: %s\n", file);

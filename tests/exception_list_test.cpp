@@ -59,14 +59,14 @@ TEST_F(ListFile, Format)
     for (const FormatCase &c : formatCases) {
         write(c.list);
         int error = 0;
-        EXPECT_EQ(userInList(path.c_str(), c.user.c_str(), &error), c.expected) << c.label;
+        EXPECT_EQ(userInList(path.c_str(), c.user.c_str(), c.user.c_str(), &error), c.expected) << c.label;
     }
 }
 
 TEST_F(ListFile, MissingFile)
 {
     int error = 0;
-    EXPECT_EQ(userInList(path.c_str(), "alice", &error), ListResult::listMissing);
+    EXPECT_EQ(userInList(path.c_str(), "alice", "alice", &error), ListResult::listMissing);
 }
 
 struct FailureCase {
@@ -84,7 +84,7 @@ TEST_F(ListFile, UnreadableReportsTheError)
     };
     for (const FailureCase &c : cases) {
         int error = 0;
-        EXPECT_EQ(userInList((folder + c.relativePath).c_str(), "alice", &error),
+        EXPECT_EQ(userInList((folder + c.relativePath).c_str(), "alice", "alice", &error),
                   ListResult::listUnreadable)
             << c.label;
         EXPECT_EQ(error, c.error) << c.label;

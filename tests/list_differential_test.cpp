@@ -7,6 +7,7 @@
 #include "list_file.h"
 #include "list_oracle.h"
 
+#include <algorithm>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
@@ -41,19 +42,36 @@ public:
         return name;
     }
 
-    // Lines that are, contain, or nearly are the name, placed at piece starts
-    // and elsewhere, between random lines of the lengths that matter.
-    std::string list(const std::string &name)
+    // The account's own name: mostly the same, else another spelling of it
+    // or another name, as a loosely matching user database gives.
+    std::string accountName(const std::string &user)
+    {
+        if (chance(70))
+            return user;
+        std::string other = chance(50) ? user : name();
+        if (!other.empty())
+            other[below(other.size())] = 'A';
+        return other;
+    }
+
+    // Lines that are, contain, or nearly are one of the names, placed at
+    // piece starts and elsewhere, between random lines of the lengths that
+    // matter.
+    std::string list(const std::string &user, const std::string &account)
     {
         std::string list;
-        // A first line that reaches the read block's end, ended or running on
-        // in whole pieces, so that later lines or pieces straddle the boundary.
+        // A first line that reaches the first or a later read block's end,
+        // ended or running on in whole pieces, so that later lines or pieces
+        // straddle a boundary with a long name carried over.
+        const std::size_t reach = (1 + (chance(20) ? below(3) : 0)) * LIST_BLOCK_SIZE;
+        constexpr std::size_t piece = LIST_LINE_SIZE - 1;
         if (chance(15))
-            list.append(LIST_BLOCK_SIZE - below(3 * LIST_LINE_SIZE), 'a').push_back('\n');
+            list.append(std::max(reach, 3 * piece) - below(3 * piece), 'a').push_back('\n');
         else if (chance(15))
-            list.append((LIST_BLOCK_SIZE / (LIST_LINE_SIZE - 1) - 2 + below(5)) * (LIST_LINE_SIZE - 1), 'a');
+            list.append((std::max(reach / piece, std::size_t{2}) - 2 + below(5)) * piece, 'a');
         const std::size_t lines = below(12);
         for (std::size_t line = 0; line < lines; line++) {
+            const std::string &name = chance(50) ? user : account;
             switch (below(6)) {
             case 0: list += name; break;
             case 1: list += letters(LIST_LINE_SIZE - 1) + name; break;
@@ -117,7 +135,8 @@ protected:
         ListFile::TearDown();
     }
     // Looks the name up in content written to the FIFO in chunks of random size.
-    ListResult throughFifo(const std::string &content, const std::string &name, Generator &generator)
+    ListResult throughFifo(const std::string &content, const std::string &user, const std::string &account,
+                           Generator &generator)
     {
         std::vector<std::size_t> chunks;
         for (std::size_t left = content.size(); left > 0;) {
@@ -140,7 +159,7 @@ protected:
             std::fclose(file);
         });
         int error = 0;
-        const ListResult result = userInList(fifo.c_str(), name.c_str(), &error);
+        const ListResult result = userInList(fifo.c_str(), user.c_str(), account.c_str(), &error);
         writer.join();
         return result;
     }
@@ -153,21 +172,24 @@ TEST_F(Differential, FastLookupAnswersAsPiecesDo)
     for (std::uint32_t seed : SEEDS) {
         Generator generator(seed);
         for (int i = 0; i < CASES_PER_SEED && differences < 5; i++) {
-            const std::string name = generator.name();
-            const std::string list = generator.list(name);
+            const std::string user = generator.name();
+            const std::string account = generator.accountName(user);
+            const std::string list = generator.list(user, account);
             write(list);
             int error = 0, expectedError = 0;
-            const ListResult expected = userInListByPieces(path.c_str(), name.c_str(), &expectedError);
-            const ListResult fast = userInList(path.c_str(), name.c_str(), &error);
+            const ListResult expected =
+                userInListByPieces(path.c_str(), user.c_str(), account.c_str(), &expectedError);
+            const ListResult fast = userInList(path.c_str(), user.c_str(), account.c_str(), &error);
             const bool viaFifo = generator.chance(10);
-            const ListResult streamed = viaFifo ? throughFifo(list, name, generator) : expected;
+            const ListResult streamed = viaFifo ? throughFifo(list, user, account, generator) : expected;
             listed += expected == ListResult::listed;
             if (fast != expected || streamed != expected) {
                 differences++;
                 ADD_FAILURE() << "seed " << seed << " case " << i << ": expected "
                               << static_cast<int>(expected) << ", file gave " << static_cast<int>(fast)
                               << (viaFifo ? ", FIFO gave " + std::to_string(static_cast<int>(streamed)) : "")
-                              << "\n  name: " << shown(name) << "\n  list: " << shown(list);
+                              << "\n  user: " << shown(user) << "\n  account: " << shown(account)
+                              << "\n  list: " << shown(list);
             }
         }
     }

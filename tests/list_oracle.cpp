@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
-ListResult userInListByPieces(const char *file, const char *user, int *error)
+ListResult userInListByPieces(const char *file, const char *user, const char *accountName, int *error)
 {
     std::FILE *list = std::fopen(file, "r");
     if (list == nullptr) {
@@ -14,14 +14,16 @@ ListResult userInListByPieces(const char *file, const char *user, int *error)
         return ListResult::listUnreadable;
     }
 
-    const std::size_t length = std::strlen(user);
+    // strncmp stops at the piece's end, so piece[length] is only read when
+    // the piece holds at least `length` bytes.
+    const auto names = [](const char *piece, const char *name) {
+        const std::size_t length = std::strlen(name);
+        return std::strncmp(piece, name, length) == 0 && (piece[length] == '\0' || piece[length] == '\n');
+    };
     char piece[LIST_LINE_SIZE];
     ListResult result = ListResult::notListed;
     while (std::fgets(piece, sizeof piece, list) != nullptr) {
-        // strncmp stops at the piece's end, so piece[length] is only read
-        // when the piece holds at least `length` bytes.
-        if (std::strncmp(piece, user, length) == 0 &&
-            (piece[length] == '\0' || piece[length] == '\n')) {
+        if (names(piece, user) || names(piece, accountName)) {
             result = ListResult::listed;
             break;
         }

@@ -5,6 +5,6 @@
 
 #include "exception_list.h"
 
-ListResult userInListByPieces(const char *file, const char *user, int *error);
+ListResult userInListByPieces(const char *file, const char *user, const char *accountName, int *error);
 
 #endif
