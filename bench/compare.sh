@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: ISC
+# Copyright (c) 2026 The is_tovan developers
 # Times is_tovan side by side with what scripts would run instead, in one run,
 # and prints medians and ratios as a Markdown table.  Not a test: nothing here
 # passes or fails.

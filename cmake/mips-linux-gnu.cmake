@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: ISC
+# Copyright (c) 2026 The is_tovan developers
 # Cross build for the tool's home architecture: 32-bit big-endian MIPS (o32),
 # with Debian's mips-linux-gnu toolchain; tests run under qemu-user.
 set(CMAKE_SYSTEM_NAME Linux)

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: ISC
+// Copyright (c) 2026 The is_tovan developers
 #include "exception_list.h"
 
 #include <algorithm>

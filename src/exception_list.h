@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: ISC
+// Copyright (c) 2026 The is_tovan developers
 // The exception list: a plain text file naming, one per line, users who are
 // excluded even though their accounts pass every other check.
 #ifndef IS_TOVAN_EXCEPTION_LIST_H

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: ISC
+// Copyright (c) 2026 The is_tovan developers
 // is_tovan: tells by its exit status whether a user account qualifies (0) or
 // is excluded (1); 255 when it cannot tell.  -v adds one line with the reason.
 #include <cerrno>

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: ISC
+# Copyright (c) 2026 The is_tovan developers
 # Run through exec_empty_argv, which starts the tool with an empty argument
 # vector.  Where the kernel passes one empty argument instead, the usage line
 # names the tool by that empty name, as received.

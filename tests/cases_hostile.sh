@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: ISC
+# Copyright (c) 2026 The is_tovan developers
 # Hostile and odd inputs: every one gets its documented answer, and none
 # turns into "qualifies" when the tool could not tell.  Sourced by run_cli.sh.
 mkdir lists

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: ISC
+# Copyright (c) 2026 The is_tovan developers
 # Command line, account checks and verdicts; sourced by run_cli.sh inside its
 # scratch folder, next to ./is_tovan.  The test database has no account named
 # root, so "root" can only be excluded by its name.

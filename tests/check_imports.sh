@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: ISC
+# Copyright (c) 2026 The is_tovan developers
 # Fails when the binary imports a symbol that is not on the list of standard
 # interfaces (standard_imports.txt): the tool must build on any POSIX system.
-#   check_imports.sh NM BINARY
+# With --large-files it also fails unless files are opened through the 64-bit
+# file interface (open64, or its fortified __open64_2), never open.
+#   check_imports.sh NM BINARY [--large-files]
 set -u
-nm=$1 binary=$2
+nm=$1 binary=$2 large_files=${3-}
 allowed=$(sed 's/#.*//' "$(dirname "$0")/standard_imports.txt" | tr -s ' \t' '\n\n' | sed '/^$/d' | sort -u)
 imported=$("$nm" -D --undefined-only "$binary" | awk '{ sub(/@.*/, "", $NF); print $NF }' | sort -u)
 [[ -n $imported ]] || { echo "FAIL: $nm found no imports in $binary"; exit 1; }
@@ -12,6 +16,12 @@ if [[ -n $unexpected ]]; then
     echo "FAIL: $binary imports symbols outside ISO C, C++'s runtime and POSIX:"
     printf '  %s\n' $unexpected
     exit 1
+fi
+if [[ $large_files == --large-files ]]; then
+    if ! grep -qxE 'open64|__open64_2' <<<"$imported" || grep -qx open <<<"$imported"; then
+        echo "FAIL: $binary opens files without the 64-bit file interface"
+        exit 1
+    fi
 fi
 echo "imports of $(basename "$binary"): $(echo $imported)"
 echo "1 passed, 0 failed"

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: ISC
+# Copyright (c) 2026 The is_tovan developers
 # Proves the cross build made what it says: a 32-bit big-endian MIPS o32
 # executable, so the emulated run cannot quietly test a native binary.
 #   check_target.sh READELF BINARY

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: ISC
+// Copyright (c) 2026 The is_tovan developers
 // The list format, tested on the lookup itself.
 #include "exception_list.h"
 #include "list_file.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: ISC
+// Copyright (c) 2026 The is_tovan developers
 // Starts the program named by its one argument with an empty argument vector
 // (argc 0), which no shell can do.  Started that way itself, it tells what it
 // received instead: Linux since 5.18 hands such a program one empty argument.

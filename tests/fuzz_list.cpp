@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: ISC
+// Copyright (c) 2026 The is_tovan developers
 // libFuzzer target: the fast list lookup must answer as the literal
 // piece-by-piece reading does.  The first input byte gives the user name's
 // length (0 to 130, so names past a piece's size come up too); the second

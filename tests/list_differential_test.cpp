@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: ISC
+// Copyright (c) 2026 The is_tovan developers
 // The fast lookup against the literal piece-by-piece reading, on generated
 // lists built to hit the piece rule's corners: lines near 127 bytes and its
 // multiples, NUL bytes, carriage returns, no final newline, names that end in

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: ISC
+// Copyright (c) 2026 The is_tovan developers
 // A scratch folder holding one list file, for tests of the list lookup.
 #ifndef IS_TOVAN_LIST_FILE_H
 #define IS_TOVAN_LIST_FILE_H

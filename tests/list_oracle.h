@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: ISC
+// Copyright (c) 2026 The is_tovan developers
 // The list lookup read literally: fgets into a LIST_LINE_SIZE buffer, each
 // piece compared by itself.  The tests hold the fast lookup to its answers.
 #ifndef IS_TOVAN_LIST_ORACLE_H

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: ISC
+# Copyright (c) 2026 The is_tovan developers
 # Writes the fuzzer's seed inputs into DIRECTORY: a length byte for the user
 # name and one for the account name (255: the same name), the names, then the
 # list (see fuzz_list.cpp).

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: ISC
+# Copyright (c) 2026 The is_tovan developers
 # Runs a table of command-line cases against the built tool and checks each
 # case's exit status, standard output and standard error, byte for byte.
 #
