@@ -9,6 +9,9 @@ printf 'bob\ncarol' >lists/others
 printf 'carol\nbob' >lists/tail
 printf 'alice\n' >lists/locked
 chmod 000 lists/locked
+printf 'bob\nldapbob\n' >lists/own-name
+printf 'bob\nLDAPBOB\n' >lists/given-name
+printf 'bob\nLdapBob\nldapbob2\n' >lists/neither
 usage='Usage: ./is_tovan [-v] user [file]\n'
 
 #     label                          status stdout                               stderr                     arguments
@@ -57,3 +60,14 @@ check --unreadable-for-root 'list without read permission' \
                                        255 ''                                    'cannot read list: Permission denied\n' -v alice lists/locked
 check 'list path through a file'       255 ''                                    'cannot read list: Not a directory\n' -v alice lists/names/x
 check 'list is a directory'            255 ''                                    'cannot read list: Is a directory\n' alice lists
+
+# A database that finds ldapbob whatever the case: the list excludes the
+# account by the name it was given or by its own, and says the name given.
+on nss_wrapper check 'own name listed'   1 'user LDAPBOB is in lists/own-name\n' ''                       -v LDAPBOB lists/own-name
+on nss_wrapper check 'given name listed' 1 'user LDAPBOB is in lists/given-name\n' ''                     -v LDAPBOB lists/given-name
+on nss_wrapper check 'neither name listed' 0 'user LDAPBOB is not in lists/neither\n' ''                  -v LDAPBOB lists/neither
+on nss_wrapper check 'own name typed, other spelling listed' \
+                                         0 'user ldapbob is not in lists/given-name\n' ''                 -v ldapbob lists/given-name
+on nss_wrapper check --stdin-pipe 'bob\nldapbob\n' 'own name listed in a pipe' \
+                                         1 'user LdapBob is in /dev/stdin\n'    ''                         -v LdapBob /dev/stdin
+on files check 'other spellings are unknown' 255 ''                              'unknown user: LDAPBOB\n' -v LDAPBOB lists/own-name

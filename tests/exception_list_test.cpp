@@ -42,6 +42,8 @@ const FormatCase formatCases[] = {
     {"no empty line", "bob\ncarol", "", ListResult::notListed},
     {"127-byte line", x127 + "\n", x127, ListResult::listed},
     {"128-byte name never named", x127 + "x\n", x127 + "x", ListResult::notListed},
+    {"127-byte name, then a carriage return", x127 + "\r\n", x127, ListResult::listed},
+    {"127-byte name, then a blank", "bob\n" + x127 + " \n", x127, ListResult::listed},
     {"long line: second piece", x127 + "alice\n", "alice", ListResult::listed},
     {"long line: first piece", x127 + "alice\n", x127, ListResult::listed},
     {"long line: piece ends in the name", std::string(126, 'x') + "alice\n", "lice",
