@@ -75,16 +75,17 @@ std::uint64_t nextGridPoint(std::uint64_t offset, std::uint64_t lineStart)
     return offset + PIECE_SIZE - (offset - lineStart) % PIECE_SIZE;
 }
 
-// Where the next piece can start after a candidate `keyLength` bytes long at
+// Where the next candidate can start after one `keyLength` bytes long at
 // `at`, whose line's next grid point is `grid`: that point, or the next line's
-// start if it comes first.  A key that ends in a newline ends its line; any
-// other holds no newline, so the next one is searched for after it.
+// start if it comes first.  A key that ends in a newline ends its line, and no
+// piece that starts inside it can hold the key; any other key holds no
+// newline, so the next one is searched for after it.
 std::size_t nextPieceStart(const Block &block, std::size_t at, std::size_t keyLength, bool endsLine,
                            std::size_t grid)
 {
     const std::size_t keyEnd = at + keyLength;
     if (endsLine)
-        return std::min(keyEnd, grid);
+        return keyEnd;
     const std::size_t limit = std::min(grid, block.end);
     const void *newline = keyEnd < limit ? std::memchr(block.buffer + keyEnd, '\n', limit - keyEnd) : nullptr;
     return newline != nullptr ? static_cast<std::size_t>(static_cast<const char *>(newline) - block.buffer) + 1
@@ -219,7 +220,7 @@ ListResult userInList(const char *file, const char *user, const char *accountNam
         }
         Block block{buffer, kept + static_cast<std::size_t>(got), 0, got == 0, false, base, lineStart};
         block.dataEnd = block.end;
-        if (block.last && base + block.end > 0 && buffer[block.end - 1] != '\n')
+        if (block.last && block.end > 0 && buffer[block.end - 1] != '\n')
             buffer[block.end++] = '\n';
         block.holdsNul = std::memchr(buffer, '\0', block.dataEnd) != nullptr;
         for (std::size_t i = 0; i < nameCount; i++) {

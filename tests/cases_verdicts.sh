@@ -23,6 +23,9 @@ check 'flag after the user is a path'    0 ''                                   
 check 'flag as list path'                0 'non-existing exception list: -v\n'   ''                         -v alice -v
 check 'other flags are user names'     255 ''                                    'unknown user: -V\n'       -V alice
 check 'long flag is a user name'       255 ''                                    'unknown user: --verbose\n' --verbose alice
+check 'a word that begins with -v'     255 ''                                    'unknown user: -vx\n'      -vx alice
+check 'the flag twice in one word'     255 ''                                    'unknown user: -vv\n'      -vv
+check 'a dash alone'                   255 ''                                    'unknown user: -\n'        -
 on nss_wrapper check 'flag as user name' 0 'no exception list given\n'           ''                         -v -v
 # glibc's files backend never returns an account whose name begins with "-".
 on files check 'flag as user name'     255 ''                                    'unknown user: -v\n'       -v -v
@@ -32,6 +35,8 @@ check 'root, verbose'                    1 'user is root\n'                     
 check 'root never opens the list'        1 'user is root\n'                      ''                         -v root lists
 check 'root with a missing list'         1 'user is root\n'                      ''                         -v root missing
 check 'ROOT is only a name'            255 ''                                    'unknown user: ROOT\n'     -v ROOT
+check 'a name that begins with root'   255 ''                                    'unknown user: rootx\n'    -v rootx
+check 'a name that root begins with'   255 ''                                    'unknown user: roo\n'      -v roo
 check 'unknown user'                   255 ''                                    'unknown user: nobody-here\n' nobody-here lists/names
 check 'unknown user, verbose'          255 ''                                    'unknown user: nobody-here\n' -v nobody-here
 check 'empty user name'                255 ''                                    'unknown user: \n'         -v ''

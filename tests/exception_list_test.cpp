@@ -3,21 +3,26 @@
 // The list format, tested on the lookup itself.
 #include "exception_list.h"
 #include "list_file.h"
+#include "list_oracle.h"
 
 #include <cerrno>
 #include <string>
+#include <unistd.h>
 
 namespace {
 
 using namespace std::string_literals;
 
 const std::string x127(127, 'x');
+const std::string x128 = x127 + "x";
 
 struct FormatCase {
     const char *label;
     std::string list;
     std::string user;
     ListResult expected;
+    // The account's own name, where the user database gave another.
+    const char *account = nullptr;
 };
 
 const FormatCase formatCases[] = {
@@ -56,14 +61,22 @@ const FormatCase formatCases[] = {
     {"name then NUL at the end", "bob\nalice\0"s, "alice", ListResult::listed},
     {"name with newline", "alice\n", "alice\n", ListResult::listed},
     {"newline inside the name", "ali\nce\n", "ali\nce", ListResult::notListed},
+    {"account's own name listed", "bob\nldapbob\n", "LDAPBOB", ListResult::listed, "ldapbob"},
+    {"spelling given listed", "LDAPBOB\nbob\n", "LDAPBOB", ListResult::listed, "ldapbob"},
+    {"neither name listed", "LdapBob\nldapbob2\n", "LDAPBOB", ListResult::notListed, "ldapbob"},
+    {"own name as a later piece", x127 + "ldapbob", "LDAPBOB", ListResult::listed, "ldapbob"},
+    {"own name longer than a piece", x128 + "\n", "xx", ListResult::notListed, x128.c_str()},
 };
 
 TEST_F(ListFile, Format)
 {
+    const int free = lowestFreeDescriptor();
     for (const FormatCase &c : formatCases) {
         write(c.list);
         int error = 0;
-        EXPECT_EQ(userInList(path.c_str(), c.user.c_str(), c.user.c_str(), &error), c.expected) << c.label;
+        const char *account = c.account != nullptr ? c.account : c.user.c_str();
+        EXPECT_EQ(userInList(path.c_str(), c.user.c_str(), account, &error), c.expected) << c.label;
+        EXPECT_EQ(lowestFreeDescriptor(), free) << c.label << ": a descriptor was left open";
     }
 }
 
@@ -71,6 +84,23 @@ TEST_F(ListFile, MissingFile)
 {
     int error = 0;
     EXPECT_EQ(userInList(path.c_str(), "alice", "alice", &error), ListResult::listMissing);
+}
+
+// With standard input closed, the list is opened as descriptor 0, which is a
+// successful open like any other.
+TEST_F(ListFile, ListOpenedAsDescriptorZero)
+{
+    write("bob\nalice\n");
+    const int input = dup(0);
+    ASSERT_GE(input, 0);
+    close(0);
+    int error = 0;
+    const ListResult result = userInList(path.c_str(), "alice", "alice", &error);
+    const int free = lowestFreeDescriptor();
+    dup2(input, 0);
+    close(input);
+    EXPECT_EQ(result, ListResult::listed);
+    EXPECT_EQ(free, 0) << "the list was not closed";
 }
 
 struct FailureCase {
@@ -86,12 +116,47 @@ TEST_F(ListFile, UnreadableReportsTheError)
         {"path through a file", "/list/alice", ENOTDIR},
         {"directory", "", EISDIR},
     };
+    const int free = lowestFreeDescriptor();
     for (const FailureCase &c : cases) {
         int error = 0;
         EXPECT_EQ(userInList((folder + c.relativePath).c_str(), "alice", "alice", &error),
                   ListResult::listUnreadable)
             << c.label;
         EXPECT_EQ(error, c.error) << c.label;
+        EXPECT_EQ(lowestFreeDescriptor(), free) << c.label << ": a descriptor was left open";
+    }
+}
+
+// Lists where the name, or most of it, stands nearly everywhere but never as
+// a piece.  A scan that stays linear reads each in milliseconds; CTest's
+// timeout for this test is hundreds of times that, so only a scan whose cost
+// grows faster than the list fails it.  The answers are the literal reading's.
+TEST_F(ListFile, HostileListsStayLinear)
+{
+    constexpr std::size_t size = 4 << 20;
+    const auto repeated = [&](const std::string &unit) {
+        std::string list;
+        while (list.size() < size)
+            list += unit;
+        return list;
+    };
+    const struct {
+        const char *label;
+        std::string list;
+        const char *user;
+    } cases[] = {
+        {"lines of the name's bytes", repeated(std::string(200, 'a') + "\n"), "aa"},
+        {"lines that begin with the name", repeated("aab\n"), "aa"},
+        {"lines that end with the name", repeated("xaa\n"), "aa"},
+        {"one line, NUL bytes after other bytes", repeated("aab") + std::string(1, '\0'), "aa"},
+        {"newlines only", std::string(size, '\n'), "aa"},
+    };
+    for (const auto &c : cases) {
+        write(c.list);
+        int error = 0;
+        EXPECT_EQ(userInList(path.c_str(), c.user, c.user, &error),
+                  userInListByPieces(path.c_str(), c.user, c.user, &error))
+            << c.label;
     }
 }
 

@@ -35,4 +35,14 @@ protected:
     std::string folder, path;
 };
 
+// The descriptor the next open would get: a lookup that leaves one open
+// moves it.
+inline int lowestFreeDescriptor()
+{
+    const int probe = dup(2);
+    if (probe >= 0)
+        close(probe);
+    return probe;
+}
+
 #endif
