@@ -7,7 +7,9 @@
 #   bench/compare.sh [TOOL]     (default: build/is_tovan, built if missing)
 # Needs hyperfine, GNU time (/usr/bin/time), python3 and a C compiler.  The
 # account is BENCH_USER (default nobody): a real, qualifying account of this
-# machine, looked up through the system's own user database.
+# machine, looked up through the system's own user database.  The hostile
+# lists are built around the name aa, an account that nss_wrapper (Debian
+# libnss-wrapper) supplies; without it they are left out.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tool=${1:-build/is_tovan}
@@ -33,7 +35,14 @@ head -c 1000000 "$data/large" >"$data/medium"
 for list in small medium large; do
     { echo "$user"; cat "$data/$list"; } >"$data/$list-first"
 done
-cat "$data"/large* >/dev/null # into the page cache
+# Hostile lists of 120 MB: the name stands nearly everywhere, never as a piece.
+awk 'BEGIN { line = sprintf("%200s", ""); gsub(/ /, "a", line); for (i = 0; i < 597015; i++) print line }' >"$data/runs"
+awk 'BEGIN { for (i = 0; i < 30000000; i++) print "aab" }' >"$data/prefixes"
+awk 'BEGIN { for (i = 0; i < 30000000; i++) print "xaa" }' >"$data/suffixes"
+cat "$data"/large* "$data"/runs "$data"/prefixes "$data"/suffixes >/dev/null # into the page cache
+wrapper=$(PATH=$PATH:/usr/sbin:/sbin ldconfig -p | awk '$1 == "libnss_wrapper.so" { print $NF; exit }')
+printf 'aa:x:5000:5000::/:/bin/sh\n' >"$data/passwd"
+as_aa="env LD_PRELOAD=$wrapper NSS_WRAPPER_PASSWD=$data/passwd NSS_WRAPPER_GROUP=/etc/group"
 
 pipeline="id -u $user >/dev/null && ! grep -qxF $user"
 # group NAME RUNS COMMAND...: hyperfine without a shell, unless the command needs one.
@@ -47,6 +56,15 @@ cd "$data"
 group whole 500 "$tool $user small" ./empty "./lookup $user" "id -u $user" "sh -c '$pipeline small'"
 group scan 30 "$tool $user large" "grep -qxF $user large" "wc -l large"
 group early 300 "$tool $user large-first" "$tool $user medium-first" "$tool $user small-first"
+hostile=()
+if [[ -n $wrapper ]]; then
+    hostile=(runs prefixes suffixes)
+    for list in "${hostile[@]}"; do
+        group "$list" 20 "$as_aa $tool aa $list" "grep -qxF aa $list"
+    done
+else
+    echo "no libnss_wrapper.so: the hostile lists are left out" >&2
+fi
 
 memory() { # peak resident set in KiB, median of 5 runs
     for _ in 1 2 3 4 5; do /usr/bin/time -f %M "$@" 2>&1 >/dev/null | tail -1; done | sort -n | sed -n 3p
@@ -55,15 +73,21 @@ memory() { # peak resident set in KiB, median of 5 runs
     echo "whole	$(memory "$tool" "$user" small)	$(memory ./empty)	$(memory ./lookup "$user")	$(memory id -u "$user")	$(memory sh -c "$pipeline small")"
     echo "scan	$(memory "$tool" "$user" large)	$(memory grep -qxF "$user" large)	$(memory wc -l large)"
     echo "early	$(memory "$tool" "$user" large-first)	$(memory "$tool" "$user" medium-first)	$(memory "$tool" "$user" small-first)"
+    for list in "${hostile[@]}"; do
+        echo "$list	$(memory $as_aa "$tool" aa "$list")	$(memory grep -qxF aa "$list")"
+    done
 } >memory.tsv
 
-python3 - "$tool" <<'PYTHON'
-import json, statistics, sys
+python3 - "$tool" "${hostile[@]}" <<'PYTHON'
+import json, re, statistics, sys
 tool = sys.argv[1]
 peaks = {line.split('\t')[0]: line.split('\t')[1:] for line in open('memory.tsv').read().splitlines()}
 titles = {'whole': 'Whole run, 10-line list', 'scan': 'Full scan, 120 MB, 10 million lines, user absent',
-          'early': 'Early stop: user on the first line of a 120 MB, a 1 MB and a 10-line list'}
-for name in ('whole', 'scan', 'early'):
+          'early': 'Early stop: user on the first line of a 120 MB, a 1 MB and a 10-line list',
+          'runs': 'Hostile, 120 MB: lines of 200 `a`, user aa',
+          'prefixes': 'Hostile, 120 MB: lines `aab`, user aa',
+          'suffixes': 'Hostile, 120 MB: lines `xaa`, user aa'}
+for name in ['whole', 'scan', 'early'] + sys.argv[2:]:
     results = json.load(open(name + '.json'))['results']
     print(f'\n{titles[name]}\n')
     print('| command | median ms | IQR ms | is_tovan ÷ this | peak KiB | is_tovan ÷ this |')
@@ -73,7 +97,7 @@ for name in ('whole', 'scan', 'early'):
         times = sorted(result['times'])
         median = statistics.median(times)
         q = statistics.quantiles(times, n=4)
-        command = result['command'].replace(tool, 'is_tovan').replace('./', '')
+        command = re.sub(r'^env \S+ \S+ \S+ ', '', result['command']).replace(tool, 'is_tovan').replace('./', '')
         print(f'| `{command}` | {median * 1000:.2f} | {(q[2] - q[0]) * 1000:.2f} | '
               f'{base / median:.2f} | {peak} | {int(peaks[name][0]) / int(peak):.2f} |')
 PYTHON

@@ -172,8 +172,10 @@ bool namedInBlock(const Block &block, const ListName &name)
         scanned = at;
         const std::uint64_t grid = nextGridPoint(block.base + at, lineStart);
         const bool startsPiece = grid - (block.base + at) == PIECE_SIZE;
-        const bool endsPiece = !bare || name.endsPiece || after == block.dataEnd ||
-                               block.buffer[after] == '\n' || block.buffer[after] == '\0';
+        // A bare name holds no newline, so the byte after it is in the buffer:
+        // at the file's end, the newline that stands in for the end.
+        const bool endsPiece = !bare || name.endsPiece || block.buffer[after] == '\n' ||
+                               block.buffer[after] == '\0';
         if (startsPiece && endsPiece)
             return true;
         from = nextPieceStart(block, at, keyLength, endsLine, static_cast<std::size_t>(grid - block.base));

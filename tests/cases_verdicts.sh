@@ -12,6 +12,7 @@ chmod 000 lists/locked
 printf 'bob\nldapbob\n' >lists/own-name
 printf 'bob\nLDAPBOB\n' >lists/given-name
 printf 'bob\nLdapBob\nldapbob2\n' >lists/neither
+printf 'nameless\n' >lists/nameless
 usage='Usage: ./is_tovan [-v] user [file]\n'
 
 #     label                          status stdout                               stderr                     arguments
@@ -75,4 +76,5 @@ on nss_wrapper check 'own name typed, other spelling listed' \
                                          0 'user ldapbob is not in lists/given-name\n' ''                 -v ldapbob lists/given-name
 on nss_wrapper check --stdin-pipe 'bob\nldapbob\n' 'own name listed in a pipe' \
                                          1 'user LdapBob is in /dev/stdin\n'    ''                         -v LdapBob /dev/stdin
+on nss_wrapper check 'an entry without a name' 1 'user nameless is in lists/nameless\n' ''              -v nameless lists/nameless
 on files check 'other spellings are unknown' 255 ''                              'unknown user: LDAPBOB\n' -v LDAPBOB lists/own-name
