@@ -22,7 +22,6 @@ constexpr std::size_t PIECE_SIZE = LIST_LINE_SIZE - 1;
 // key), and lines that merely begin with the name cost nothing.  A block that
 // holds a NUL byte is searched for the bare name instead.
 struct ListName {
-    const char *bytes;
     std::size_t length;
     // A piece can hold it: at most PIECE_SIZE bytes, a newline only at the end.
     bool nameable;
@@ -37,7 +36,6 @@ struct ListName {
 ListName listName(const char *bytes)
 {
     ListName name{};
-    name.bytes = bytes;
     name.length = std::strlen(bytes);
     const void *newline = std::memchr(bytes, '\n', name.length);
     name.nameable = name.length <= PIECE_SIZE &&
