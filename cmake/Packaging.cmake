@@ -22,9 +22,24 @@ else()
   set(IS_TOVAN_MAINTAINER_USED "${IS_TOVAN_MAINTAINER}")
 endif()
 
+# The installed texts, from templates whose leading # lines are left out.
+function(is_tovan_text template output)
+  file(READ ${template} text)
+  string(REGEX REPLACE "^(#[^\n]*\n)+" "" text "${text}")
+  file(CONFIGURE OUTPUT ${output} CONTENT "${text}" @ONLY)
+endfunction()
+# The licence as a copyright file's field: its text after the copyright line,
+# each line indented by one blank, an empty one written as " .".
+file(READ LICENSE licence)
+string(REGEX REPLACE "^.*Copyright[^\n]*\n\n" "" licence "${licence}")
+string(REGEX REPLACE "\n$" "" licence "${licence}")
+string(REPLACE "\n\n" "\n.\n" licence "${licence}")
+string(REPLACE "\n" "\n " IS_TOVAN_LICENSE_TEXT " ${licence}")
+is_tovan_text(cmake/copyright.in ${PROJECT_BINARY_DIR}/copyright)
+is_tovan_text(cmake/changelog.in ${PROJECT_BINARY_DIR}/changelog)
+
 # Compressed without a name or time stamp, so that builds are reproducible.
 find_program(GZIP gzip REQUIRED)
-configure_file(cmake/changelog.in changelog @ONLY)
 set(compressed)
 foreach(file ${PROJECT_SOURCE_DIR}/man/is_tovan.1 ${PROJECT_BINARY_DIR}/changelog)
   get_filename_component(name ${file} NAME)
@@ -40,7 +55,8 @@ add_custom_target(compressed_docs ALL DEPENDS ${compressed})
 install(TARGETS is_tovan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_BINARY_DIR}/compressed/is_tovan.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES completion/is_tovan DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions)
-install(FILES cmake/copyright ${PROJECT_BINARY_DIR}/compressed/changelog.gz DESTINATION ${IS_TOVAN_DOCDIR})
+install(FILES ${PROJECT_BINARY_DIR}/copyright ${PROJECT_BINARY_DIR}/compressed/changelog.gz
+        DESTINATION ${IS_TOVAN_DOCDIR})
 
 set(CPACK_PACKAGE_NAME ${IS_TOVAN_PACKAGE})
 set(CPACK_PACKAGE_VENDOR "The is_tovan developers")
