@@ -2,16 +2,10 @@
 # SPDX-License-Identifier: ISC
 # Copyright (c) 2026 The is_tovan developers
 # Sources the bash completion and checks what it offers in each place.  User
-# names come from the tests' own passwd, through nss_wrapper.
-#   completion_test.sh COMPLETION-FILE NSS-WRAPPER-LIBRARY
+# names come from the tests' own passwd: CTest runs it under nss_wrapper.
+#   completion_test.sh COMPLETION-FILE
 set -u
-completion=$1 wrapper=$2
-here=$(cd "$(dirname "$0")" && pwd)
-if [[ -z ${NSS_WRAPPER_PASSWD-} ]]; then
-    exec env LD_PRELOAD="$wrapper" NSS_WRAPPER_PASSWD="$here/data/passwd" \
-        NSS_WRAPPER_GROUP="$here/data/group" bash "$0" "$@"
-fi
-source "$completion"
+source "$1"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work" || exit 2

@@ -5,48 +5,37 @@
 # case's exit status, standard output and standard error, byte for byte.
 #
 #   run_cli.sh --tool PATH --backend nss_wrapper|files --table FILE
-#              [--nss-module PATH] [--launcher WORD]...
+#              [--env NAME=VALUE]... [--launcher WORD]...
 #
-# nss_wrapper: the user database is tests/data/passwd through LD_PRELOAD,
-# after the module that finds ldapbob whatever the case (nss_anycase.cpp).
+# nss_wrapper: the --env settings (from tests/CMakeLists.txt) make the tool's
+# user database tests/data/passwd, after the module that finds ldapbob
+# whatever the case (nss_anycase.cpp).
 # files: the launcher (qemu with a sysroot) already serves that same passwd.
 set -u
 
-tool= backend= table= module= launcher=()
+tool= backend= table= settings=() launcher=()
 while (($#)); do
     case $1 in
     --tool) tool=$2; shift 2 ;;
     --backend) backend=$2; shift 2 ;;
     --table) table=$2; shift 2 ;;
-    --nss-module) module=$2; shift 2 ;;
+    --env) settings+=("$2"); shift 2 ;;
     --launcher) launcher+=("$2"); shift 2 ;;
     *) echo "run_cli.sh: unknown argument $1" >&2; exit 2 ;;
     esac
 done
-[[ -x $tool && -r $table && ($backend == files || ($backend == nss_wrapper && -r $module)) ]] || {
-    echo "run_cli.sh: needs --tool, --table and --backend nss_wrapper (with --nss-module) or files" >&2
+[[ -x $tool && -r $table && ($backend == files || ($backend == nss_wrapper && ${#settings[@]} -gt 0)) ]] || {
+    echo "run_cli.sh: needs --tool, --table and --backend nss_wrapper (with --env) or files" >&2
     exit 2
 }
 
-here=$(cd "$(dirname "$0")" && pwd)
 WORK=$(mktemp -d)
 trap 'chmod -R u+rwx "$WORK"; rm -rf "$WORK"' EXIT
 cp "$tool" "$WORK/is_tovan"
 cd "$WORK" || exit 2
 
 environment=()
-if [[ $backend == nss_wrapper ]]; then
-    wrapper=$(PATH=$PATH:/usr/sbin:/sbin ldconfig -p | awk '$1 == "libnss_wrapper.so" { print $NF; exit }')
-    if [[ -z $wrapper ]]; then
-        echo "FAIL: libnss_wrapper.so is not installed (Debian package libnss-wrapper);" \
-             "without it the cases would read this machine's user database" >&2
-        exit 1
-    fi
-    # No deep binding, which the sanitizers and valgrind cannot follow.
-    environment=(env "LD_PRELOAD=$wrapper" "NSS_WRAPPER_PASSWD=$here/data/passwd"
-                 "NSS_WRAPPER_GROUP=$here/data/group" "NSS_WRAPPER_MODULE_SO_PATH=$module"
-                 NSS_WRAPPER_MODULE_FN_PREFIX=anycase NSS_WRAPPER_DISABLE_DEEPBIND=1)
-fi
+((${#settings[@]})) && environment=(env "${settings[@]}")
 
 # Root reads files whatever their mode; without these capabilities it cannot.
 without_read_override=()
