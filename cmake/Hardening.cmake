@@ -1,9 +1,11 @@
 # SPDX-License-Identifier: ISC
 # Copyright (c) 2026 The is_tovan developers
-# The hardening every build gets unless IS_TOVAN_HARDEN is off.  Each flag is
-# checked first, so targets and compilers without it (MIPS has no
-# -fcf-protection) build all the same.  Flags a packager passes in CXXFLAGS
-# and LDFLAGS come on top; their own _FORTIFY_SOURCE level is kept.
+# The hardening every build gets unless IS_TOVAN_HARDEN is off.  It fills in
+# what the flags the build was given (CXXFLAGS or CMAKE_CXX_FLAGS, LDFLAGS or
+# CMAKE_EXE_LINKER_FLAGS, and their build type's) leave open: a flag is added
+# only where they neither hold it nor choose otherwise, so a packager's choice
+# stands and nothing comes twice.  Each flag is checked first, so targets and
+# compilers without it (MIPS has no -fcf-protection) build all the same.
 option(IS_TOVAN_HARDEN "Build with stack protection, fortified calls, full RELRO and PIE" ON)
 if(NOT IS_TOVAN_HARDEN)
   return()
@@ -14,17 +16,39 @@ include(CheckCXXSourceCompiles)
 include(CheckLinkerFlag)
 include(CheckPIESupported)
 
-foreach(flag -fstack-protector-strong -fstack-clash-protection -fcf-protection)
+string(TOUPPER "${CMAKE_BUILD_TYPE}" build_type)
+set(IS_TOVAN_GIVEN_COMPILE " ${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${build_type}} ")
+set(IS_TOVAN_GIVEN_LINK " ${CMAKE_EXE_LINKER_FLAGS} ${CMAKE_EXE_LINKER_FLAGS_${build_type}} ")
+
+# is_tovan_harden(COMPILE|LINK FLAG CHOICE): adds FLAG unless the given flags
+# match the regular expression CHOICE: this flag, one that turns it off, or
+# one that picks another strength.
+function(is_tovan_harden kind flag choice)
   string(MAKE_C_IDENTIFIER "IS_TOVAN_HAVE${flag}" have)
-  check_cxx_compiler_flag(${flag} ${have})
-  if(${have})
-    add_compile_options(${flag})
+  if(IS_TOVAN_GIVEN_${kind} MATCHES "${choice}")
+    return()
+  elseif(kind STREQUAL COMPILE)
+    check_cxx_compiler_flag(${flag} ${have})
+  else()
+    check_linker_flag(CXX ${flag} ${have})
   endif()
-endforeach()
+  if(${have} AND kind STREQUAL COMPILE)
+    add_compile_options(${flag})
+  elseif(${have})
+    add_link_options(${flag})
+  endif()
+endfunction()
+
+is_tovan_harden(COMPILE -fstack-protector-strong " -f(no-)?stack-protector")
+is_tovan_harden(COMPILE -fstack-clash-protection " -f(no-)?stack-clash-protection")
+is_tovan_harden(COMPILE -fcf-protection " -fcf-protection")
+# Full RELRO: relocations made read-only, after binding them all at start-up.
+is_tovan_harden(LINK -Wl,-z,relro "-z,? *(no)?relro")
+is_tovan_harden(LINK -Wl,-z,now "-z,? *(now|lazy)")
 
 # Fortified calls need the optimiser, and they trip over the sanitizers'
-# own interceptors.
-if(NOT IS_TOVAN_SANITIZE AND NOT CMAKE_CXX_FLAGS MATCHES "_FORTIFY_SOURCE")
+# own interceptors.  A level given, or -U_FORTIFY_SOURCE, stands.
+if(NOT IS_TOVAN_SANITIZE AND NOT IS_TOVAN_GIVEN_COMPILE MATCHES "_FORTIFY_SOURCE")
   set(CMAKE_REQUIRED_FLAGS "-O2 -D_FORTIFY_SOURCE=3")
   check_cxx_source_compiles("#include <cstdio>
 #if !defined(__USE_FORTIFY_LEVEL) || __USE_FORTIFY_LEVEL < 3
@@ -40,13 +64,9 @@ int main() { return 0; }" IS_TOVAN_HAVE_FORTIFY_3)
   add_compile_definitions($<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=${fortify}>)
 endif()
 
-foreach(flag -Wl,-z,relro -Wl,-z,now)
-  string(MAKE_C_IDENTIFIER "IS_TOVAN_HAVE${flag}" have)
-  check_linker_flag(CXX ${flag} ${have})
-  if(${have})
-    add_link_options(${flag})
-  endif()
-endforeach()
-
-check_pie_supported(LANGUAGES CXX)
-set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+# A position-independent executable, unless the given flags choose for or
+# against one themselves.
+if(NOT "${IS_TOVAN_GIVEN_COMPILE}${IS_TOVAN_GIVEN_LINK}" MATCHES " -(f(no-)?(pie|PIE)|(no-)?pie) ")
+  check_pie_supported(LANGUAGES CXX)
+  set(CMAKE_POSITION_INDEPENDENT_CODE ON)
+endif()

@@ -1,11 +1,33 @@
 # SPDX-License-Identifier: ISC
 # Copyright (c) 2026 The is_tovan developers
-# What `cmake --install` puts in place, and the .deb and .rpm that CPack
-# builds from it (cpack -G DEB, cpack -G RPM in the build folder).
+# What `cmake --install` puts in place, the same bytes whoever builds it:
+# the tool, its manual page, bash completion, and LICENSE and NEWS in the
+# documentation folder.  Then the release tarball (the dist target), and the
+# .deb and .rpm that CPack builds (cpack -G DEB, cpack -G RPM in the build
+# folder), which add what Debian's format asks for.
 include(GNUInstallDirs)
-set(IS_TOVAN_PACKAGE is-tovan)
-set(IS_TOVAN_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/${IS_TOVAN_PACKAGE})
+install(TARGETS is_tovan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
+install(FILES completion/is_tovan DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions
+        COMPONENT tool)
+install(FILES man/is_tovan.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT documents)
+install(FILES LICENSE NEWS DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT documents)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/NEWS)
 
+# The release tarball: the tracked files of the commit checked out.
+find_program(GZIP gzip REQUIRED)
+find_package(Git QUIET)
+set(IS_TOVAN_RELEASE is_tovan-${PROJECT_VERSION})
+add_custom_target(dist
+                  COMMAND ${CMAKE_COMMAND} -DGIT=${GIT_EXECUTABLE} -DGZIP=${GZIP} -DSOURCE=${PROJECT_SOURCE_DIR}
+                          -DNAME=${IS_TOVAN_RELEASE} -DOUTPUT=${PROJECT_BINARY_DIR}/${IS_TOVAN_RELEASE}.tar.gz
+                          -P ${PROJECT_SOURCE_DIR}/cmake/dist.cmake
+                  VERBATIM)
+
+# What follows is for the packages CPack builds alone: Debian's copyright
+# format, the changelog in Debian's format with its maintainer, the page and
+# changelog compressed, all in a component that `cmake --install` leaves out.
+set(IS_TOVAN_PACKAGE is-tovan)
+set(IS_TOVAN_PACKAGE_DOCDIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/${IS_TOVAN_PACKAGE})
 # The packages name whoever builds them, as Debian's own tools do.
 if(DEFINED ENV{DEBFULLNAME} AND DEFINED ENV{DEBEMAIL})
   set(maintainer "$ENV{DEBFULLNAME} <$ENV{DEBEMAIL}>")
@@ -13,16 +35,16 @@ else()
   set(maintainer "")
 endif()
 set(IS_TOVAN_MAINTAINER "${maintainer}" CACHE STRING
-    "Maintainer of the packages, as Name <address>; default from DEBFULLNAME and DEBEMAIL")
+    "Maintainer of the CPack packages, as Name <address>; default from DEBFULLNAME and DEBEMAIL")
 if(IS_TOVAN_MAINTAINER STREQUAL "")
   set(IS_TOVAN_MAINTAINER_USED "The is_tovan developers <is-tovan@localhost>")
-  message(NOTICE "warning: no maintainer address (set DEBFULLNAME and DEBEMAIL, or IS_TOVAN_MAINTAINER); "
-                 "the packages name ${IS_TOVAN_MAINTAINER_USED}")
+  # cmake/CPackProject.cmake warns when a package is built.
+  set(CPACK_IS_TOVAN_NO_MAINTAINER ON)
 else()
   set(IS_TOVAN_MAINTAINER_USED "${IS_TOVAN_MAINTAINER}")
 endif()
 
-# The installed texts, from templates whose leading # lines are left out.
+# A text from a template whose leading # lines are left out.
 function(is_tovan_text template output)
   file(READ ${template} text)
   string(REGEX REPLACE "^(#[^\n]*\n)+" "" text "${text}")
@@ -35,13 +57,38 @@ string(REGEX REPLACE "^.*Copyright[^\n]*\n\n" "" licence "${licence}")
 string(REGEX REPLACE "\n$" "" licence "${licence}")
 string(REPLACE "\n\n" "\n.\n" licence "${licence}")
 string(REPLACE "\n" "\n " IS_TOVAN_LICENSE_TEXT " ${licence}")
-is_tovan_text(cmake/copyright.in ${PROJECT_BINARY_DIR}/copyright)
-is_tovan_text(cmake/changelog.in ${PROJECT_BINARY_DIR}/changelog)
+is_tovan_text(cmake/copyright.in ${PROJECT_BINARY_DIR}/debian/copyright)
+# Debian's changelog: an entry for each of NEWS's, each headed
+# "is_tovan VERSION -- DATE" and followed by its items.
+file(READ NEWS news)
+file(READ cmake/changelog.in entry)
+string(REGEX REPLACE "^(#[^\n]*\n)+" "" entry "${entry}")
+set(changelog "")
+set(separator "")
+while(news MATCHES "^is_tovan ([^ \n]+) -- ([^\n]+)\n")
+  set(version ${CMAKE_MATCH_1})
+  set(date ${CMAKE_MATCH_2})
+  string(LENGTH "${CMAKE_MATCH_0}" header)
+  string(SUBSTRING "${news}" ${header} -1 news)
+  string(FIND "${news}" "\nis_tovan " next)
+  if(next EQUAL -1)
+    set(items "${news}")
+    set(news "")
+  else()
+    math(EXPR next "${next} + 1")
+    string(SUBSTRING "${news}" 0 ${next} items)
+    string(SUBSTRING "${news}" ${next} -1 news)
+  endif()
+  string(REGEX REPLACE "^\n+|\n+$" "" items "${items}")
+  string(CONFIGURE "${entry}" text @ONLY)
+  string(APPEND changelog "${separator}${text}")
+  set(separator "\n")
+endwhile()
+file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/debian/changelog CONTENT "${changelog}")
 
 # Compressed without a name or time stamp, so that builds are reproducible.
-find_program(GZIP gzip REQUIRED)
 set(compressed)
-foreach(file ${PROJECT_SOURCE_DIR}/man/is_tovan.1 ${PROJECT_BINARY_DIR}/changelog)
+foreach(file ${PROJECT_SOURCE_DIR}/man/is_tovan.1 ${PROJECT_BINARY_DIR}/debian/changelog)
   get_filename_component(name ${file} NAME)
   set(output ${PROJECT_BINARY_DIR}/compressed/${name}.gz)
   add_custom_command(OUTPUT ${output}
@@ -51,13 +98,17 @@ foreach(file ${PROJECT_SOURCE_DIR}/man/is_tovan.1 ${PROJECT_BINARY_DIR}/changelo
   list(APPEND compressed ${output})
 endforeach()
 add_custom_target(compressed_docs ALL DEPENDS ${compressed})
+install(FILES ${PROJECT_BINARY_DIR}/compressed/is_tovan.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+        COMPONENT packages EXCLUDE_FROM_ALL)
+install(FILES ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/compressed/changelog.gz
+        DESTINATION ${IS_TOVAN_PACKAGE_DOCDIR} COMPONENT packages EXCLUDE_FROM_ALL)
 
-install(TARGETS is_tovan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES ${PROJECT_BINARY_DIR}/compressed/is_tovan.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES completion/is_tovan DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions)
-install(FILES ${PROJECT_BINARY_DIR}/copyright ${PROJECT_BINARY_DIR}/compressed/changelog.gz
-        DESTINATION ${IS_TOVAN_DOCDIR})
-
+# One package of the tool and these, but not what `cmake --install` adds.
+set(CPACK_COMPONENTS_ALL tool packages)
+set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+set(CPACK_DEB_COMPONENT_INSTALL ON)
+set(CPACK_RPM_COMPONENT_INSTALL ON)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/CPackProject.cmake)
 set(CPACK_PACKAGE_NAME ${IS_TOVAN_PACKAGE})
 set(CPACK_PACKAGE_VENDOR "The is_tovan developers")
 set(CPACK_PACKAGE_CONTACT "${IS_TOVAN_MAINTAINER_USED}")
