@@ -84,7 +84,7 @@ while(news MATCHES "^is_tovan ([^ \n]+) -- ([^\n]+)\n")
   string(APPEND changelog "${separator}${text}")
   set(separator "\n")
 endwhile()
-file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/debian/changelog CONTENT "${changelog}")
+file(WRITE ${PROJECT_BINARY_DIR}/debian/changelog "${changelog}")
 
 # Compressed without a name or time stamp, so that builds are reproducible.
 set(compressed)
