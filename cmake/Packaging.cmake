@@ -44,10 +44,14 @@ else()
   set(IS_TOVAN_MAINTAINER_USED "${IS_TOVAN_MAINTAINER}")
 endif()
 
-# A text from a template whose leading # lines are left out.
-function(is_tovan_text template output)
+# A template's text, less its leading # lines, into the variable `text`.
+function(is_tovan_template template)
   file(READ ${template} text)
   string(REGEX REPLACE "^(#[^\n]*\n)+" "" text "${text}")
+  set(text "${text}" PARENT_SCOPE)
+endfunction()
+function(is_tovan_text template output)
+  is_tovan_template(${template})
   file(CONFIGURE OUTPUT ${output} CONTENT "${text}" @ONLY)
 endfunction()
 # The licence as a copyright file's field: its text after the copyright line,
@@ -61,8 +65,8 @@ is_tovan_text(cmake/copyright.in ${PROJECT_BINARY_DIR}/debian/copyright)
 # Debian's changelog: an entry for each of NEWS's, each headed
 # "is_tovan VERSION -- DATE" and followed by its items.
 file(READ NEWS news)
-file(READ cmake/changelog.in entry)
-string(REGEX REPLACE "^(#[^\n]*\n)+" "" entry "${entry}")
+is_tovan_template(cmake/changelog.in)
+set(entry "${text}")
 set(changelog "")
 set(separator "")
 while(news MATCHES "^is_tovan ([^ \n]+) -- ([^\n]+)\n")
