@@ -10,8 +10,9 @@
 # Needs hyperfine, GNU time (/usr/bin/time), python3 and a C compiler.  The
 # account is BENCH_USER (default nobody): a real, qualifying account of this
 # machine, looked up through the system's own user database.  The hostile
-# lists are built around the name aa, an account that nss_wrapper (Debian
-# libnss-wrapper) supplies; without it they are left out.
+# lists are built around the names aa and ux000000, accounts that nss_wrapper
+# (Debian libnss-wrapper) supplies; without it they are left out.  The 120 MB
+# tables show wc -l on the same file: the time it takes to read it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 tool=${1:-build/is_tovan}
@@ -45,9 +46,11 @@ awk 'BEGIN { for (i = 0; i < 30000000; i++) print "aab" }' >"$data/prefixes"
 awk 'BEGIN { for (i = 0; i < 30000000; i++) print "xaa" }' >"$data/suffixes"
 # A NUL in every line, so in every block: the lookup reads each piece by itself.
 awk 'BEGIN { for (i = 0; i < 24000000; i++) printf "aab%c\n", 0 }' >"$data/nuls"
-cat "$data"/large* "$data"/runs "$data"/prefixes "$data"/suffixes "$data"/nuls >/dev/null # into the page cache
+# 90 MB of lines as long as the name, ending in its last byte one time in ten.
+awk 'BEGIN { for (i = 0; i < 10000000; i++) printf "u%07d\n", i }' >"$data/equal"
+cat "$data"/large* "$data"/runs "$data"/prefixes "$data"/suffixes "$data"/nuls "$data"/equal >/dev/null # into the page cache
 wrapper=$(PATH=$PATH:/usr/sbin:/sbin ldconfig -p | awk '$1 == "libnss_wrapper.so" { print $NF; exit }')
-printf 'aa:x:5000:5000::/:/bin/sh\n' >"$data/passwd"
+printf 'aa:x:5000:5000::/:/bin/sh\nux000000:x:5001:5001::/:/bin/sh\n' >"$data/passwd"
 as_aa="env LD_PRELOAD=$wrapper NSS_WRAPPER_PASSWD=$data/passwd NSS_WRAPPER_GROUP=/etc/group"
 
 pipeline="id -u $user >/dev/null && ! grep -qxF $user"
@@ -81,8 +84,10 @@ hostile=()
 if [[ -n $wrapper ]]; then
     hostile=(runs prefixes suffixes nuls)
     for list in "${hostile[@]}"; do
-        group "$list" 20 "$as_aa $tool aa $list" "grep -qxF aa $list"
+        group "$list" 20 "$as_aa $tool aa $list" "grep -qxF aa $list" "wc -l $list"
     done
+    hostile+=(equal)
+    group equal 20 "$as_aa $tool ux000000 equal" "grep -qxF ux000000 equal" "wc -l equal"
 else
     echo "no libnss_wrapper.so: the hostile lists are left out" >&2
 fi
@@ -96,7 +101,8 @@ titles = {'whole': 'Whole run, 10-line list', 'scan': 'Full scan, 120 MB, 10 mil
           'runs': 'Hostile, 120 MB: lines of 200 `a`, user aa',
           'prefixes': 'Hostile, 120 MB: lines `aab`, user aa',
           'suffixes': 'Hostile, 120 MB: lines `xaa`, user aa',
-          'nuls': 'Hostile, 120 MB: lines `aab` and a NUL, user aa'}
+          'nuls': 'Hostile, 120 MB: lines `aab` and a NUL, user aa',
+          'equal': 'Hostile, 90 MB: 10 million lines `u%07d`, as long as the name, user ux000000'}
 def shown(command):
     command = re.sub(r'^env \S+ \S+ \S+ ', '', command)
     if previous:
@@ -105,15 +111,20 @@ def shown(command):
 for name in ['whole', 'scan', 'early'] + sys.argv[3:]:
     results = json.load(open(name + '.json'))['results']
     print(f'\n{titles[name]}\n')
-    print('| command | median ms | fastest ms | IQR ms | is_tovan ÷ this, median | fastest | peak KiB | is_tovan ÷ this |')
-    print('|---|---:|---:|---:|---:|---:|---:|---:|')
+    # The read floor: the time wc -l takes to read the same file.
+    floors = [r['times'] for r in results if r['command'].startswith('wc -l')]
+    floor = (statistics.median(floors[0]), min(floors[0])) if floors else None
+    print('| command | median ms | fastest ms | IQR ms | is_tovan ÷ this, median | fastest | '
+          + ('this ÷ wc -l, median | fastest | ' if floor else '') + 'peak KiB | is_tovan ÷ this |')
+    print('|---|---:|---:|---:|---:|---:|' + ('---:|---:|' if floor else '') + '---:|---:|')
     base, fastest = statistics.median(results[0]['times']), min(results[0]['times'])
     for result, peak in zip(results, peaks[name]):
         times = sorted(result['times'])
         median = statistics.median(times)
         q = statistics.quantiles(times, n=4)
+        ratios = f'{median / floor[0]:.2f} | {times[0] / floor[1]:.2f} | ' if floor else ''
         print(f'| `{shown(result["command"])}` | {median * 1000:.2f} | {times[0] * 1000:.2f} | '
-              f'{(q[2] - q[0]) * 1000:.2f} | {base / median:.2f} | {fastest / times[0]:.2f} | '
+              f'{(q[2] - q[0]) * 1000:.2f} | {base / median:.2f} | {fastest / times[0]:.2f} | {ratios}'
               f'{peak} | {int(peaks[name][0]) / int(peak):.2f} |')
 PYTHON
 echo

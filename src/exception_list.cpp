@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -19,25 +20,15 @@ constexpr std::size_t PIECE_SIZE = LIST_LINE_SIZE - 1;
 struct ListName {
     const char *bytes;
     std::size_t length;
-    // The name up to a final newline, then one: a piece that ends in a newline
-    // names the name exactly when it is this key.  Empty where no piece can.
-    char key[LIST_LINE_SIZE];
-    std::size_t keyLength;
-    bool holds[256]; // the bytes of the key before its newline
+    std::size_t body; // up to a final newline; past a piece where no piece can name it
+    char last;        // the body's last byte, or a newline: the byte before a line's end
 };
 
 ListName listName(const char *bytes)
 {
-    ListName name{bytes, std::strlen(bytes), {}, 0, {}};
-    const std::size_t body = std::strcspn(bytes, "\n");
-    if (name.length > PIECE_SIZE || body + 1 < name.length) // a newline before its last byte
-        return name;
-    std::memcpy(name.key, bytes, body);
-    name.key[body] = '\n';
-    name.keyLength = body + 1;
-    for (std::size_t i = 0; i < body; i++)
-        name.holds[static_cast<unsigned char>(bytes[i])] = true;
-    return name;
+    const std::size_t length = std::strlen(bytes), body = std::strcspn(bytes, "\n");
+    const bool named = length <= PIECE_SIZE && body + 1 >= length; // no newline before its last byte
+    return ListName{bytes, length, named ? body : LIST_LINE_SIZE, body > 0 ? bytes[body - 1] : '\n'};
 }
 
 // The first newline in buffer[from, end), or `end`; a near one without memchr.
@@ -68,50 +59,112 @@ bool namedByPieces(const char *buffer, std::size_t end, const ListName &name)
     return false;
 }
 
-// Whether the key ends at the newline buffer[last]; most places differ at once.
-bool keyEndsAt(const char *buffer, std::size_t last, const ListName &name)
+// A line longer than a piece holds a whole chunk without a newline.
+constexpr std::size_t CHUNK_SIZE = (PIECE_SIZE + 1) / 2;
+
+struct ChunkEnds {
+    bool newline; // any in the chunk
+    bool pair;    // one that may end a line of the body
+};
+
+// A loop compilers vectorize.  A byte XOR a newline is zero at one, and so is the least;
+// a line of the body ends in its last byte and a newline, the body's length after one.
+ChunkEnds chunkEnds(const char *chunk, const ListName &name)
 {
-    std::size_t same = 1;
-    while (same < name.keyLength && buffer[last - same] == name.key[name.keyLength - 1 - same])
+    const auto *bytes = reinterpret_cast<const unsigned char *>(chunk);
+    const auto last = static_cast<unsigned char>(name.last);
+    unsigned char newline = UCHAR_MAX, pair = UCHAR_MAX;
+    for (std::size_t at = 0; at < CHUNK_SIZE; at++) {
+        const unsigned char end = bytes[at] ^ '\n';
+        newline = std::min<unsigned char>(newline, end);
+        pair = std::min<unsigned char>(pair, end | (bytes[at - 1] ^ last) | (bytes[at - name.body - 1] ^ '\n'));
+    }
+    return ChunkEnds{newline == 0, pair == 0};
+}
+
+// Compared from its end: most lines differ at once.
+bool bodyEndsAt(const char *buffer, std::size_t newline, const ListName &name)
+{
+    std::size_t same = 0;
+    while (same < name.body && buffer[newline - 1 - same] == name.bytes[name.body - 1 - same])
         same++;
-    return same == name.keyLength;
+    return same == name.body;
 }
 
-// Whether buffer[at] starts a piece, given a piece start `known` at or before it.
-bool startsPiece(const char *buffer, std::size_t known, std::size_t at)
+// A chunk that passes is tested again a word at a time, and a word a byte at a time.
+using Word = std::size_t;
+constexpr Word ONES = ~Word{0} / 0xff;
+
+Word wordAt(const char *bytes, char each)
 {
-    for (std::size_t newline; (newline = nextNewline(buffer, known, at)) < at;)
-        known = newline + 1;
-    return (at - known) % PIECE_SIZE == 0;
+    Word word;
+    std::memcpy(&word, bytes, sizeof word);
+    return word ^ ONES * static_cast<unsigned char>(each);
 }
 
-// namedByPieces's answer for finished pieces without a NUL, from the key alone.
-// It ends at a newline: past a byte it does not hold, a key's length on at the
-// soonest; past one it holds, at the next newline, however long the line.
-bool namedByKey(const char *buffer, std::size_t end, const ListName &name)
+bool wordNames(const char *buffer, std::size_t word, const ListName &name)
 {
-    std::size_t known = 0; // a piece start before `last`
-    for (std::size_t last = name.keyLength - 1; last < end;) {
-        const auto byte = static_cast<unsigned char>(buffer[last]);
-        if (byte == '\n' && keyEndsAt(buffer, last, name)) {
-            if (startsPiece(buffer, known, last + 1 - name.keyLength))
-                return true;
-            known = last + 1;
-        }
-        last = name.holds[byte] ? nextNewline(buffer, last + 1, end) : last + name.keyLength;
+    for (std::size_t end = word; end < word + sizeof(Word); end++) {
+        if (buffer[end] == '\n' && buffer[end - name.body - 1] == '\n' && bodyEndsAt(buffer, end, name))
+            return true;
     }
     return false;
 }
 
-// By pieces where a NUL may end the name, at the end of the file, and for a
-// 127-byte name: it fills its piece, so no newline need follow it.
+bool pairNames(const char *buffer, std::size_t at, const ListName &name)
+{
+    for (std::size_t word = at; word < at + CHUNK_SIZE; word += sizeof(Word)) {
+        const Word ends = wordAt(buffer + word, '\n') | wordAt(buffer + word - 1, name.last) |
+                          wordAt(buffer + word - name.body - 1, '\n');
+        if (((ends - ONES) & ~ends & ONES << 7) != 0 && wordNames(buffer, word, name)) // has a zero byte
+            return true;
+    }
+    return false;
+}
+
+// The start of the line that holds buffer[at], a line start `from` at the earliest.
+std::size_t lineStart(const char *buffer, std::size_t from, std::size_t at)
+{
+    while (at > from && buffer[at - 1] != '\n')
+        at--;
+    return at;
+}
+
+// A chunk without a newline lies in a line longer than a piece, which only its last
+// piece can name the name in: reads that piece, and moves `at` and `from` past the line.
+bool longLineNames(const char *buffer, std::size_t end, const ListName &name, std::size_t &from, std::size_t &at)
+{
+    const std::size_t start = lineStart(buffer, from, at), newline = nextNewline(buffer, at + CHUNK_SIZE, end);
+    const std::size_t lastPiece = start + (newline - start) / PIECE_SIZE * PIECE_SIZE;
+    at = from = std::min(newline + 1, end);
+    return namedByPieces(buffer + lastPiece, at - lastPiece, name);
+}
+
+// namedByPieces's answer without a NUL: from lines of the body's length or longer.
+bool namedByLines(const char *buffer, std::size_t end, const ListName &name)
+{
+    std::size_t from = 0, at = 0; // the lines that end before `at` are read; `from` starts one
+    while (at + CHUNK_SIZE <= end) {
+        const ChunkEnds ends = chunkEnds(buffer + at, name);
+        if (ends.pair && pairNames(buffer, at, name))
+            return true;
+        if (ends.newline)
+            at += CHUNK_SIZE;
+        else if (longLineNames(buffer, end, name, from, at))
+            return true;
+    }
+    const std::size_t start = lineStart(buffer, from, at);
+    return namedByPieces(buffer + start, end - start, name);
+}
+
+// By pieces where a NUL may end the name, at the end of the file, and for a name that fills a piece.
 bool namedInBuffer(const char *buffer, std::size_t end, const ListName &name, bool byPieces)
 {
-    if (name.keyLength == 0)
+    if (name.body > PIECE_SIZE)
         return false;
-    if (byPieces || name.keyLength > PIECE_SIZE)
+    if (byPieces || name.body == PIECE_SIZE)
         return namedByPieces(buffer, end, name);
-    return namedByKey(buffer, end, name);
+    return namedByLines(buffer, end, name);
 }
 
 bool namedInBlock(const char *buffer, std::size_t end, const ListName (&names)[2], bool byPieces)
@@ -119,25 +172,19 @@ bool namedInBlock(const char *buffer, std::size_t end, const ListName (&names)[2
     return namedInBuffer(buffer, end, names[0], byPieces) || namedInBuffer(buffer, end, names[1], byPieces);
 }
 
-// Where the unfinished last piece starts; the last line's other pieces are full.
-std::size_t unfinishedPiece(const char *buffer, std::size_t end)
-{
-    std::size_t lineStart = end;
-    while (lineStart > 0 && buffer[lineStart - 1] != '\n')
-        lineStart--;
-    return end - (end - lineStart) % PIECE_SIZE;
-}
-
-// Reads the list to its end, or to the first piece that names a name.  The
-// unfinished last piece is carried over; the end of the file finishes it.
+// Reads the list to its end or to a piece that names a name; the end finishes the last.
 ListResult scanList(int list, const ListName (&names)[2], int *error)
 {
-    char buffer[PIECE_SIZE + LIST_BLOCK_SIZE];
+    // Newlines before the buffer, as before a line start, for the chunk test to read back.
+    char storage[LIST_LINE_SIZE + PIECE_SIZE + LIST_BLOCK_SIZE];
+    std::memset(storage, '\n', LIST_LINE_SIZE);
+    char *const buffer = storage + LIST_LINE_SIZE;
     std::size_t kept = 0;
     ssize_t got;
     while ((got = read(list, buffer + kept, LIST_BLOCK_SIZE)) > 0) {
         const std::size_t end = kept + static_cast<std::size_t>(got);
-        const std::size_t finished = unfinishedPiece(buffer, end);
+        // Up to the unfinished last piece: the last line's other pieces are full.
+        const std::size_t finished = end - (end - lineStart(buffer, 0, end)) % PIECE_SIZE;
         if (namedInBlock(buffer, finished, names, std::memchr(buffer, '\0', finished) != nullptr))
             return ListResult::listed;
         kept = end - finished;
@@ -161,7 +208,7 @@ ListResult userInList(const char *file, const char *user, const char *accountNam
         return errno == ENOENT ? ListResult::listMissing : ListResult::listUnreadable;
     }
     const bool same = std::strcmp(user, accountName) == 0;
-    const ListName names[] = {listName(user), same ? ListName{} : listName(accountName)};
+    const ListName names[] = {listName(user), same ? ListName{"", 0, LIST_LINE_SIZE, '\n'} : listName(accountName)};
     const ListResult result = scanList(list, names, error);
     close(list);
     return result;

@@ -15,6 +15,8 @@ using namespace std::string_literals;
 
 const std::string x127(127, 'x');
 const std::string x128 = x127 + "x";
+// A line of 100 bytes: a list longer than a chunk is scanned by its lines' ends.
+const std::string pad = std::string(99, 'z') + "\n";
 
 struct FormatCase {
     const char *label;
@@ -56,6 +58,18 @@ const FormatCase formatCases[] = {
     {"long line: name across pieces", std::string(126, 'x') + "alice\n", "alice",
      ListResult::notListed},
     {"newline alone as a piece", x127 + "\n", "", ListResult::listed},
+    {"a longer line ends in the name, beside a line as long", "cb\nxab\n" + pad, "ab", ListResult::notListed},
+    {"first line of a longer list", "alice\n" + pad, "alice", ListResult::listed},
+    {"a line one byte shorter", pad + "alic\n" + pad, "alice", ListResult::notListed},
+    {"a line one byte longer", pad + "alicex\n" + pad, "alice", ListResult::notListed},
+    {"a line one byte longer in front", pad + "xalice\n" + pad, "alice", ListResult::notListed},
+    {"newline last in a chunk", std::string(57, 'z') + "\nalice\n" + pad, "alice", ListResult::listed},
+    {"newline first in a chunk", std::string(58, 'z') + "\nalice\n" + pad, "alice", ListResult::listed},
+    {"after a line a piece long", x127 + "\nalice\n" + pad, "alice", ListResult::listed},
+    {"a line a piece long ends in a newline alone", pad + x127 + "\n" + pad, "", ListResult::listed},
+    {"long line: third piece", pad + std::string(254, 'x') + "alice\n" + pad, "alice", ListResult::listed},
+    {"long line: the name ends a middle piece", pad + std::string(122, 'x') + "alice" + x127 + "\n" + pad, "alice",
+     ListResult::notListed},
     {"NUL ends the comparison", "alice\0junk\n"s, "alice", ListResult::listed},
     {"NUL before the name", "\0alice\n"s, "alice", ListResult::notListed},
     {"name then NUL at the end", "bob\nalice\0"s, "alice", ListResult::listed},
