@@ -7,11 +7,11 @@
 #include <climits>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
 #include <unistd.h>
 
-// A piece runs to the end of its line, newline included, but holds at most
-// PIECE_SIZE bytes.  The buffer always begins at a piece start, so it alone tells
-// where its pieces start: its first byte, after each newline, every PIECE_SIZE on.
+// A piece runs to the end of its line, newline included, but holds at most PIECE_SIZE bytes.  The
+// buffer always begins at one, so it alone tells where they start: at it, after each newline, every PIECE_SIZE on.
 
 namespace {
 
@@ -31,14 +31,20 @@ ListName listName(const char *bytes)
     return ListName{bytes, length, named ? body : LIST_LINE_SIZE, body > 0 ? bytes[body - 1] : '\n'};
 }
 
-// The first newline in buffer[from, end), or `end`; a near one without memchr.
+// The first newline in buffer[from, end), or `end`.
+std::size_t farNewline(const char *buffer, std::size_t from, std::size_t end)
+{
+    const void *newline = std::memchr(buffer + from, '\n', end - from);
+    return newline == nullptr ? end : static_cast<std::size_t>(static_cast<const char *>(newline) - buffer);
+}
+
+// The same where it is likely near: the bytes up to it cost less than memchr.
 std::size_t nextNewline(const char *buffer, std::size_t from, std::size_t end)
 {
     const std::size_t near = std::min(end, from + 16);
     while (from < near && buffer[from] != '\n')
         from++;
-    const void *newline = from < near ? buffer + from : std::memchr(buffer + from, '\n', end - from);
-    return newline == nullptr ? end : static_cast<std::size_t>(static_cast<const char *>(newline) - buffer);
+    return from < near ? from : farNewline(buffer, from, end);
 }
 
 bool pieceNames(const char *piece, std::size_t length, const ListName &name)
@@ -59,12 +65,10 @@ bool namedByPieces(const char *buffer, std::size_t end, const ListName &name)
     return false;
 }
 
-// A line longer than a piece holds a whole chunk without a newline.
-constexpr std::size_t CHUNK_SIZE = (PIECE_SIZE + 1) / 2;
+constexpr std::size_t CHUNK_SIZE = (PIECE_SIZE + 1) / 2; // a longer line holds one without a newline
 
 struct ChunkEnds {
-    bool newline; // any in the chunk
-    bool pair;    // one that may end a line of the body
+    bool newline, pair; // any newline in the chunk; one that may end a line of the body
 };
 
 // A loop compilers vectorize.  A byte XOR a newline is zero at one, and so is the least;
@@ -85,10 +89,8 @@ ChunkEnds chunkEnds(const char *chunk, const ListName &name)
 // Compared from its end: most lines differ at once.
 bool bodyEndsAt(const char *buffer, std::size_t newline, const ListName &name)
 {
-    std::size_t same = 0;
-    while (same < name.body && buffer[newline - 1 - same] == name.bytes[name.body - 1 - same])
-        same++;
-    return same == name.body;
+    const std::reverse_iterator<const char *> body(name.bytes + name.body), line(buffer + newline);
+    return std::equal(body, body + static_cast<std::ptrdiff_t>(name.body), line);
 }
 
 // A chunk that passes is tested again a word at a time, and a word a byte at a time.
@@ -104,10 +106,9 @@ Word wordAt(const char *bytes, char each)
 
 bool wordNames(const char *buffer, std::size_t word, const ListName &name)
 {
-    for (std::size_t end = word; end < word + sizeof(Word); end++) {
+    for (std::size_t end = word; end < word + sizeof(Word); end++)
         if (buffer[end] == '\n' && buffer[end - name.body - 1] == '\n' && bodyEndsAt(buffer, end, name))
             return true;
-    }
     return false;
 }
 
@@ -134,10 +135,10 @@ std::size_t lineStart(const char *buffer, std::size_t from, std::size_t at)
 // piece can name the name in: reads that piece, and moves `at` and `from` past the line.
 bool longLineNames(const char *buffer, std::size_t end, const ListName &name, std::size_t &from, std::size_t &at)
 {
-    const std::size_t start = lineStart(buffer, from, at), newline = nextNewline(buffer, at + CHUNK_SIZE, end);
+    const std::size_t start = lineStart(buffer, from, at), newline = farNewline(buffer, at + CHUNK_SIZE, end);
     const std::size_t lastPiece = start + (newline - start) / PIECE_SIZE * PIECE_SIZE;
     at = from = std::min(newline + 1, end);
-    return namedByPieces(buffer + lastPiece, at - lastPiece, name);
+    return lastPiece < at && pieceNames(buffer + lastPiece, at - lastPiece, name);
 }
 
 // namedByPieces's answer without a NUL: from lines of the body's length or longer.
