@@ -75,13 +75,13 @@ struct ChunkEnds {
 // a line of the body ends in its last byte and a newline, the body's length after one.
 ChunkEnds chunkEnds(const char *chunk, const ListName &name)
 {
-    const auto *bytes = reinterpret_cast<const unsigned char *>(chunk);
+    const auto *ends = reinterpret_cast<const unsigned char *>(chunk), *lasts = ends - 1, *starts = lasts - name.body;
     const auto last = static_cast<unsigned char>(name.last);
     unsigned char newline = UCHAR_MAX, pair = UCHAR_MAX;
     for (std::size_t at = 0; at < CHUNK_SIZE; at++) {
-        const unsigned char end = bytes[at] ^ '\n';
+        const unsigned char end = ends[at] ^ '\n';
         newline = std::min<unsigned char>(newline, end);
-        pair = std::min<unsigned char>(pair, end | (bytes[at - 1] ^ last) | (bytes[at - name.body - 1] ^ '\n'));
+        pair = std::min<unsigned char>(pair, end | (lasts[at] ^ last) | (starts[at] ^ '\n'));
     }
     return ChunkEnds{newline == 0, pair == 0};
 }
@@ -107,7 +107,7 @@ Word wordAt(const char *bytes, char each)
 bool wordNames(const char *buffer, std::size_t word, const ListName &name)
 {
     for (std::size_t end = word; end < word + sizeof(Word); end++)
-        if (buffer[end] == '\n' && buffer[end - name.body - 1] == '\n' && bodyEndsAt(buffer, end, name))
+        if (buffer[end] == '\n' && *(buffer + end - name.body - 1) == '\n' && bodyEndsAt(buffer, end, name))
             return true;
     return false;
 }
