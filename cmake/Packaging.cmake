@@ -1,16 +1,33 @@
 # SPDX-License-Identifier: ISC
 # Copyright (c) 2026 The is_tovan developers
 # What `cmake --install` puts in place, the same bytes whoever builds it:
-# the tool, its manual page, bash completion, and LICENSE and NEWS in the
-# documentation folder.  Then the release tarball (the dist target), and the
+# the tool, its manual page, completion for bash, zsh and fish, and LICENSE,
+# NEWS and the PAM example in the documentation folder.  Then the release tarball (the dist target), and the
 # .deb and .rpm that CPack builds (cpack -G DEB, cpack -G RPM in the build
 # folder), which add what Debian's format asks for.
 include(GNUInstallDirs)
 install(TARGETS is_tovan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
 install(FILES completion/is_tovan DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions
         COMPONENT tool)
+install(FILES completion/_is_tovan DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/zsh/site-functions COMPONENT tool)
+install(FILES completion/is_tovan.fish DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/fish/vendor_completions.d
+        COMPONENT tool)
 install(FILES man/is_tovan.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT documents)
 install(FILES LICENSE NEWS DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT documents)
+# is_tovan_pam_example(COMPONENT FOLDER [EXCLUDE_FROM_ALL]): the PAM wrapper in
+# FOLDER/examples, naming the tool by the absolute path it is installed at,
+# which `cmake --install --prefix` may choose only then.
+function(is_tovan_pam_example component folder)
+  set(example ${PROJECT_BINARY_DIR}/${component}/is_tovan-pam)
+  install(CODE "set(IS_TOVAN_TOOL \"${CMAKE_INSTALL_BINDIR}/is_tovan\")
+if(NOT IS_ABSOLUTE \"\${IS_TOVAN_TOOL}\")
+  set(IS_TOVAN_TOOL \"\${CMAKE_INSTALL_PREFIX}/\${IS_TOVAN_TOOL}\")
+endif()
+configure_file(\"${PROJECT_SOURCE_DIR}/examples/is_tovan-pam.in\" \"${example}\" @ONLY)"
+          COMPONENT ${component} ${ARGN})
+  install(PROGRAMS ${example} DESTINATION ${folder}/examples COMPONENT ${component} ${ARGN})
+endfunction()
+is_tovan_pam_example(documents ${CMAKE_INSTALL_DOCDIR})
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/NEWS)
 
 # The release tarball: the tracked files of the commit checked out.
@@ -106,6 +123,7 @@ install(FILES ${PROJECT_BINARY_DIR}/compressed/is_tovan.1.gz DESTINATION ${CMAKE
         COMPONENT packages EXCLUDE_FROM_ALL)
 install(FILES ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/compressed/changelog.gz
         DESTINATION ${IS_TOVAN_PACKAGE_DOCDIR} COMPONENT packages EXCLUDE_FROM_ALL)
+is_tovan_pam_example(packages ${IS_TOVAN_PACKAGE_DOCDIR} EXCLUDE_FROM_ALL)
 
 # One package of the tool and these, but not what `cmake --install` adds.
 set(CPACK_COMPONENTS_ALL tool packages)
@@ -142,5 +160,6 @@ set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
 set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
 set(CPACK_RPM_SPEC_MORE_DEFINE "%define packager ${IS_TOVAN_MAINTAINER_USED}")
 set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
-    /usr/share/man /usr/share/man/man1 /usr/share/bash-completion /usr/share/bash-completion/completions)
+    /usr/share/man /usr/share/man/man1 /usr/share/bash-completion /usr/share/bash-completion/completions
+    /usr/share/zsh /usr/share/zsh/site-functions /usr/share/fish /usr/share/fish/vendor_completions.d)
 include(CPack)

@@ -1,26 +1,56 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: ISC
 # Copyright (c) 2026 The is_tovan developers
-# Sources the bash completion and checks what it offers in each place.  User
-# names come from the tests' own passwd: CTest runs it under nss_wrapper.
-#   completion_test.sh COMPLETION-FILE
+# Completes each row's words in the real shell, with the completion file
+# given, and checks what it offers.  User names come from the tests' own
+# passwd: CTest runs it under nss_wrapper.
+#   completion_test.sh bash|zsh|fish COMPLETION-FILE
 set -u
-source "$1"
+shell=$1 file=$(realpath "$2")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cd "$work" || exit 2
-mkdir lists && touch lists/names lists/others
+mkdir -p "$work/here/lists" && cd "$work/here" && touch lists/names lists/others || exit 2
 
-passed=0 failed=0
-# row EXPECTED WORD...: the last word is the one being completed.
-row() {
-    local expected=$1
-    shift
+# offers_SHELL WORD...: what the shell offers for the last word, one a line.
+offers_bash() {
+    source "$file"
     COMP_WORDS=(is_tovan "$@")
     COMP_CWORD=$#
     _is_tovan
-    local got
-    got=$(printf '%s\n' "${COMPREPLY[@]}" | sort | paste -sd' ' -)
+    printf '%s\n' "${COMPREPLY[@]}"
+}
+offers_fish() {
+    fish --no-config -c 'source $argv[1]; complete -C (string join -- " " is_tovan $argv[2..])' "$file" "$@" | cut -f1
+}
+# zsh completes only in its line editor: an interactive zsh on a pseudo
+# terminal types the words and a tab, and compadd writes down what it adds.
+# File names come without the folder typed.
+offers_zsh() {
+    : >"$work/offered"
+    zsh -f -c '
+        zmodload zsh/zpty
+        zpty z zsh -f -i
+        zpty -w z "fpath=(${(q)1} \$fpath); autoload -Uz compinit; compinit -u -D; LISTMAX=1000"
+        zpty -w z "compadd() { if ((\${@[(I)-[OAD]]})); then builtin compadd \"\$@\"; return; fi
+            local -a added; builtin compadd -O added \"\$@\"; ((\$#added)) && print -rl -- \$added >>${(q)2}
+            builtin compadd \"\$@\"; }"
+        zpty -w z "PS1=\"REA\"\"DY> \""
+        zpty -r z line "*READY> "
+        zpty -w -n z "is_tovan ${(j: :)@[3,-1]}"$'\''\t'\''
+        zpty -w z $'\''\C-u'\''"print DO\"\"NE"
+        zpty -r z line "*DONE*"' zsh "$(dirname "$file")" "$work/offered" "$@"
+    local last=${!#} folder=
+    [[ $last == */* ]] && folder=${last%/*}/
+    sed "s|^|$folder|" "$work/offered"
+}
+
+passed=0 failed=0
+# row EXPECTED WORD...: the last word is the one being completed; a folder
+# offered counts without its final slash.
+row() {
+    local expected=$1 got
+    shift
+    got=$(offers_"$shell" "$@" | sed 's|/$||' | sort -u | paste -sd' ' -)
     if [[ $got == "$expected" ]]; then
         passed=$((passed + 1))
     else
@@ -29,17 +59,21 @@ row() {
     fi
 }
 
+users='alice bob half hundred lowest toor top wrapped'
 #   offered                     words typed
+row "-v $users"                 ''
+row "-v $users"                 -v ''      # the test database's user named -v too
 row '-v'                        -
 row '-v'                        -v
 row 'alice'                     al
 row 'half hundred'              h
 row 'bob'                       -v b
-row '-v'                        -v -        # the test database's user named -v
+row '-v'                        -v -
+row 'lists'                     alice ''
 row 'lists'                     alice li
 row 'lists/names lists/others'  alice lists/
 row 'lists/names'               -v alice lists/n
 row ''                          alice lists/names ''
 row ''                          -v alice lists/names ''
-echo "completion: $passed passed, $failed failed"
+echo "completion ($shell): $passed passed, $failed failed"
 ((failed == 0))
