@@ -2,9 +2,10 @@
 # Copyright (c) 2026 The is_tovan developers
 # What `cmake --install` puts in place, the same bytes whoever builds it:
 # the tool, its manual page, completion for bash, zsh and fish, and LICENSE,
-# NEWS and the PAM example in the documentation folder.  Then the release tarball (the dist target), and the
-# .deb and .rpm that CPack builds (cpack -G DEB, cpack -G RPM in the build
-# folder), which add what Debian's format asks for.
+# NEWS and the PAM example in the documentation folder.  Then the release
+# tarball (the dist target), and the .deb and .rpm that CPack builds
+# (cpack -G DEB, cpack -G RPM in the build folder), which add what Debian's
+# format asks for.
 include(GNUInstallDirs)
 install(TARGETS is_tovan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
 install(FILES completion/is_tovan DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions
