@@ -6,9 +6,16 @@
 # IS_TOVAN_TARGET_ELF (what readelf -h must say of the binary: class, byte
 # order, machine, and flags where the ABI shows in them).  The tests run under
 # the emulator, in a sysroot that links every lib folder of the target's and
-# holds the tests' own user database.
+# holds the tests' own user database.  The compiler is Debian's g++-TRIPLE
+# unless one is given: clang++ (-DCMAKE_CXX_COMPILER=clang++) builds for the
+# triple with that toolchain's headers, libraries and linker.
 set(CMAKE_SYSTEM_NAME Linux)
-set(CMAKE_CXX_COMPILER ${IS_TOVAN_TRIPLE}-g++)
+if(NOT CMAKE_CXX_COMPILER)
+  set(CMAKE_CXX_COMPILER ${IS_TOVAN_TRIPLE}-g++)
+endif()
+if(NOT CMAKE_CXX_COMPILER_TARGET)
+  set(CMAKE_CXX_COMPILER_TARGET ${IS_TOVAN_TRIPLE})
+endif()
 
 set(IS_TOVAN_TARGET_ROOT /usr/${IS_TOVAN_TRIPLE})
 set(CMAKE_FIND_ROOT_PATH ${IS_TOVAN_TARGET_ROOT})

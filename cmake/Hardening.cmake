@@ -5,13 +5,13 @@
 # CMAKE_EXE_LINKER_FLAGS, and their build type's) leave open: a flag is added
 # only where they neither hold it nor choose otherwise, so a packager's choice
 # stands and nothing comes twice.  Each flag is checked first, so targets and
-# compilers without it (MIPS has no -fcf-protection) build all the same.
+# compilers without it (MIPS has no -fcf-protection) build all the same.  The
+# compile flags added are listed in IS_TOVAN_HARDENING_ADDED, for a test.
 option(IS_TOVAN_HARDEN "Build with stack protection, fortified calls, full RELRO and PIE" ON)
 if(NOT IS_TOVAN_HARDEN)
   return()
 endif()
 
-include(CheckCXXCompilerFlag)
 include(CheckCXXSourceCompiles)
 include(CheckLinkerFlag)
 include(CheckPIESupported)
@@ -20,18 +20,50 @@ string(TOUPPER "${CMAKE_BUILD_TYPE}" build_type)
 set(IS_TOVAN_GIVEN_COMPILE " ${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${build_type}} ")
 set(IS_TOVAN_GIVEN_LINK " ${CMAKE_EXE_LINKER_FLAGS} ${CMAKE_EXE_LINKER_FLAGS_${build_type}} ")
 
+# is_tovan_compiles_with(FLAG VARIABLE): whether the compiler uses FLAG for
+# this target: it says nothing more with the flag than without, and the flag
+# changes the code of hardening_probe.cpp.  check_cxx_compiler_flag takes a
+# flag that the compiler ignores for the target with a warning (clang on
+# MIPS: "argument unused during compilation") or silently (GCC 12 on RISC-V).
+function(is_tovan_compiles_with flag have)
+  if(DEFINED ${have})
+    return()
+  endif()
+  set(compile ${CMAKE_CXX_COMPILER})
+  if(CMAKE_CXX_COMPILER_TARGET AND CMAKE_CXX_COMPILE_OPTIONS_TARGET)
+    list(APPEND compile "${CMAKE_CXX_COMPILE_OPTIONS_TARGET}${CMAKE_CXX_COMPILER_TARGET}")
+  endif()
+  separate_arguments(given UNIX_COMMAND "${IS_TOVAN_GIVEN_COMPILE}")
+  list(APPEND compile ${given} -O2 -S -o - ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/hardening_probe.cpp)
+  execute_process(COMMAND ${compile} OUTPUT_VARIABLE plain ERROR_VARIABLE plain_said)
+  execute_process(COMMAND ${compile} ${flag} RESULT_VARIABLE status OUTPUT_VARIABLE code ERROR_VARIABLE said)
+  if(NOT status EQUAL 0 OR NOT said STREQUAL plain_said)
+    string(REGEX REPLACE "\n.*" "" said "${said}")
+    set(verdict "no: ${said}")
+  elseif(code STREQUAL plain)
+    set(verdict "no: it changes nothing here")
+  else()
+    set(verdict yes)
+  endif()
+  message(STATUS "Hardening: ${flag}: ${verdict}")
+  string(REGEX MATCH "^yes" uses "${verdict}")
+  set(${have} "${uses}" CACHE INTERNAL "Whether the compiler uses ${flag} for this target")
+endfunction()
+
 # is_tovan_harden(COMPILE|LINK FLAG CHOICE): adds FLAG unless the given flags
 # match the regular expression CHOICE: this flag, one that turns it off, or
 # one that picks another strength.
+set(IS_TOVAN_HARDENING_ADDED "")
 function(is_tovan_harden kind flag choice)
-  string(MAKE_C_IDENTIFIER "IS_TOVAN_HAVE${flag}" have)
+  string(MAKE_C_IDENTIFIER "IS_TOVAN_USES${flag}" have)
   if(IS_TOVAN_GIVEN_${kind} MATCHES "${choice}")
     return()
   endif()
   if(kind STREQUAL COMPILE)
-    check_cxx_compiler_flag(${flag} ${have})
+    is_tovan_compiles_with(${flag} ${have})
     if(${have})
       add_compile_options(${flag})
+      set(IS_TOVAN_HARDENING_ADDED ${IS_TOVAN_HARDENING_ADDED} ${flag} PARENT_SCOPE)
     endif()
   else()
     check_linker_flag(CXX ${flag} ${have})
