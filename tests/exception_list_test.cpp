@@ -18,6 +18,15 @@ const std::string x128 = x127 + "x";
 // A line of 100 bytes: a list longer than a chunk is scanned by its lines' ends.
 const std::string pad = std::string(99, 'z') + "\n";
 
+// Lines of up to 100 bytes, `size` in all.
+std::string lines(std::size_t size)
+{
+    std::string text;
+    while (text.size() + pad.size() <= size)
+        text += pad;
+    return size > text.size() ? text + std::string(size - text.size() - 1, 'z') + "\n" : text;
+}
+
 struct FormatCase {
     const char *label;
     std::string list;
@@ -71,6 +80,8 @@ const FormatCase formatCases[] = {
     {"long line: the name ends a middle piece", pad + std::string(122, 'x') + "alice" + x127 + "\n" + pad, "alice",
      ListResult::notListed},
     {"NUL ends the comparison", "alice\0junk\n"s, "alice", ListResult::listed},
+    {"NUL ends the name in a piece carried to the next block",
+     lines(LIST_BLOCK_SIZE - 6) + "alice\0junk\n"s + pad + pad, "alice", ListResult::listed},
     {"NUL before the name", "\0alice\n"s, "alice", ListResult::notListed},
     {"name then NUL at the end", "bob\nalice\0"s, "alice", ListResult::listed},
     {"name with newline", "alice\n", "alice\n", ListResult::listed},
@@ -91,6 +102,31 @@ TEST_F(ListFile, Format)
         const char *account = c.account != nullptr ? c.account : c.user.c_str();
         EXPECT_EQ(userInList(path.c_str(), c.user.c_str(), account, &error), c.expected) << c.label;
         EXPECT_EQ(lowestFreeDescriptor(), free) << c.label << ": a descriptor was left open";
+    }
+}
+
+// Names whose last bytes are not ASCII, in every place a line can take in a chunk.
+TEST_F(ListFile, NamesBeyondAscii)
+{
+    const struct {
+        std::string user, line;
+        ListResult expected;
+    } cases[] = {
+        {"jos\xc3\xa9", "jos\xc3\xa9", ListResult::listed},
+        {"jos\xc3\xa9", "jos\xc3\xa8", ListResult::notListed},
+        {"jos\xc3\xa9", "xos\xc3\xa9", ListResult::notListed},
+        {"jos\xc3\xa9", "jjos\xc3\xa9", ListResult::notListed},
+        {"\xff", "\xff", ListResult::listed},
+        {"\xff", "\xfe", ListResult::notListed},
+        {"\xff", "\xff\xff", ListResult::notListed},
+    };
+    for (const auto &c : cases) {
+        for (std::size_t before = 1; before <= 64; before++) {
+            write(std::string(before - 1, 'z') + "\n" + c.line + "\n" + pad);
+            int error = 0;
+            EXPECT_EQ(userInList(path.c_str(), c.user.c_str(), c.user.c_str(), &error), c.expected)
+                << c.line << " after " << before << " bytes";
+        }
     }
 }
 

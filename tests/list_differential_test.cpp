@@ -3,8 +3,9 @@
 // The fast lookup against the literal piece-by-piece reading, on generated
 // lists built to hit the piece rule's corners: lines near 127 bytes and its
 // multiples, NUL bytes, carriage returns, no final newline, names that end in
-// or contain a newline, and lines across the read block's boundary.  A list
-// is also fed through a FIFO in random chunks, so blocks end anywhere.
+// or contain a newline, bytes beyond ASCII, and lines across the read block's
+// boundary.  A list is also fed through a FIFO in random chunks, so blocks end
+// anywhere.
 #include "exception_list.h"
 #include "list_file.h"
 #include "list_oracle.h"
@@ -97,7 +98,8 @@ public:
 private:
     std::string letters(std::size_t count)
     {
-        static const char alphabet[] = "aab";
+        // A byte that is not ASCII in place of a second letter.
+        static const char alphabet[] = "aa\xe9";
         std::string text;
         for (std::size_t i = 0; i < count; i++)
             text += alphabet[below(sizeof alphabet - 1)];
