@@ -103,7 +103,7 @@ bool pairNames(const char *buffer, std::size_t at, const ListName &name)
 {
     const auto endsName = [&](const char &end) {
         const auto newline = static_cast<std::size_t>(&end - buffer);
-        return end == '\n' && buffer[newline - name.body - 1] == '\n' && bodyEndsAt(buffer, newline, name);
+        return end == '\n' && *(&end - name.body - 1) == '\n' && bodyEndsAt(buffer, newline, name);
     };
     return std::any_of(buffer + at, buffer + at + CHUNK_SIZE, endsName);
 }
