@@ -6,7 +6,8 @@
 # side in one run, and prints one Markdown table a build, with is_tovan ÷ the
 # earlier build, ÷ grep -qxF and ÷ wc -l.  Not a test: nothing here passes or
 # fails.
-#   bench/compilers.sh [COMMIT]  (default 7c5d850, the scan before the chunk test)
+#   bench/compilers.sh [COMMIT [NEWER]]  (default 7c5d850, the scan before the
+#   chunk test; NEWER, a commit to build in place of the working tree)
 # The builds: g++ Release; g++ with dpkg-buildflags (-O2); g++-11 -O2; clang++
 # -O2; g++ -O2 without the vectorizer, once as built for this CPU and once as
 # for a CPU without vector units (IS_TOVAN_LIST_CHUNKS=0, which the build
@@ -20,6 +21,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
 earlier=${1:-7c5d850}
+newer=${2:-}
 runs=${RUNS:-9}
 for command in hyperfine python3 git cmake; do
     command -v "$command" >/dev/null || { echo "needs $command" >&2; exit 2; }
@@ -30,16 +32,21 @@ wrapper=$(PATH=$PATH:/usr/sbin:/sbin ldconfig -p | awk '$1 == "libnss_wrapper.so
 data=$(mktemp -d)
 trap 'rm -rf "$data"' EXIT
 git archive "$earlier" | tar -x -C "$data" --one-top-level=earlier
+tree=$top
+if [[ -n $newer ]]; then
+    git archive "$newer" | tar -x -C "$data" --one-top-level=newer
+    tree=$data/newer
+fi
 
 # build NAME COMPILER BUILD-TYPE CXXFLAGS [CMAKE-ARGUMENT...]: both trees, as $data/NAME-{new,old}
 build() {
-    local name=$1 compiler=$2 type=$3 flags=$4 tree side
+    local name=$1 compiler=$2 type=$3 flags=$4 source side
     shift 4
     command -v "$compiler" >/dev/null || { echo "no $compiler: build $name left out" >&2; return 1; }
     for side in new old; do
-        tree=$top
-        [[ $side == new ]] || tree=$data/earlier
-        CXXFLAGS=$flags cmake -S "$tree" -B "$data/build-$name-$side" -DCMAKE_CXX_COMPILER="$compiler" \
+        source=$tree
+        [[ $side == new ]] || source=$data/earlier
+        CXXFLAGS=$flags cmake -S "$source" -B "$data/build-$name-$side" -DCMAKE_CXX_COMPILER="$compiler" \
             -DCMAKE_BUILD_TYPE="$type" -DBUILD_TESTING=OFF "$@" >/dev/null &&
             cmake --build "$data/build-$name-$side" -j"$(nproc)" >/dev/null 2>&1 &&
             cp "$data/build-$name-$side/is_tovan" "$data/$name-$side" ||
