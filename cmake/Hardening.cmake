@@ -6,7 +6,20 @@
 # only where they neither hold it nor choose otherwise, so a packager's choice
 # stands and nothing comes twice.  Each flag is checked first, so targets and
 # compilers without it (MIPS has no -fcf-protection) build all the same.  The
-# compile flags added are listed in IS_TOVAN_HARDENING_ADDED, for a test.
+# compile flags added are listed in IS_TOVAN_HARDENING_ADDED, and the command
+# that compiles for the target with the flags given in IS_TOVAN_COMPILE, for
+# a test.
+string(TOUPPER "${CMAKE_BUILD_TYPE}" build_type)
+set(IS_TOVAN_GIVEN_COMPILE " ${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${build_type}} ")
+set(IS_TOVAN_GIVEN_LINK " ${CMAKE_EXE_LINKER_FLAGS} ${CMAKE_EXE_LINKER_FLAGS_${build_type}} ")
+set(IS_TOVAN_COMPILE ${CMAKE_CXX_COMPILER})
+if(CMAKE_CXX_COMPILER_TARGET AND CMAKE_CXX_COMPILE_OPTIONS_TARGET)
+  list(APPEND IS_TOVAN_COMPILE "${CMAKE_CXX_COMPILE_OPTIONS_TARGET}${CMAKE_CXX_COMPILER_TARGET}")
+endif()
+separate_arguments(given UNIX_COMMAND "${IS_TOVAN_GIVEN_COMPILE}")
+list(APPEND IS_TOVAN_COMPILE ${given})
+set(IS_TOVAN_HARDENING_ADDED "")
+
 option(IS_TOVAN_HARDEN "Build with stack protection, fortified calls, full RELRO and PIE" ON)
 if(NOT IS_TOVAN_HARDEN)
   return()
@@ -15,10 +28,6 @@ endif()
 include(CheckCXXSourceCompiles)
 include(CheckLinkerFlag)
 include(CheckPIESupported)
-
-string(TOUPPER "${CMAKE_BUILD_TYPE}" build_type)
-set(IS_TOVAN_GIVEN_COMPILE " ${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${build_type}} ")
-set(IS_TOVAN_GIVEN_LINK " ${CMAKE_EXE_LINKER_FLAGS} ${CMAKE_EXE_LINKER_FLAGS_${build_type}} ")
 
 # is_tovan_compiles_with(FLAG VARIABLE): whether the compiler uses FLAG for
 # this target: it says nothing more with the flag than without, and the flag
@@ -29,12 +38,7 @@ function(is_tovan_compiles_with flag have)
   if(DEFINED ${have})
     return()
   endif()
-  set(compile ${CMAKE_CXX_COMPILER})
-  if(CMAKE_CXX_COMPILER_TARGET AND CMAKE_CXX_COMPILE_OPTIONS_TARGET)
-    list(APPEND compile "${CMAKE_CXX_COMPILE_OPTIONS_TARGET}${CMAKE_CXX_COMPILER_TARGET}")
-  endif()
-  separate_arguments(given UNIX_COMMAND "${IS_TOVAN_GIVEN_COMPILE}")
-  list(APPEND compile ${given} -O2 -S -o - ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/hardening_probe.cpp)
+  set(compile ${IS_TOVAN_COMPILE} -O2 -S -o - ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/hardening_probe.cpp)
   execute_process(COMMAND ${compile} OUTPUT_VARIABLE plain ERROR_VARIABLE plain_said)
   execute_process(COMMAND ${compile} ${flag} RESULT_VARIABLE status OUTPUT_VARIABLE code ERROR_VARIABLE said)
   if(NOT status EQUAL 0 OR NOT said STREQUAL plain_said)
@@ -53,7 +57,6 @@ endfunction()
 # is_tovan_harden(COMPILE|LINK FLAG CHOICE): adds FLAG unless the given flags
 # match the regular expression CHOICE: this flag, one that turns it off, or
 # one that picks another strength.
-set(IS_TOVAN_HARDENING_ADDED "")
 function(is_tovan_harden kind flag choice)
   string(MAKE_C_IDENTIFIER "IS_TOVAN_USES${flag}" have)
   if(IS_TOVAN_GIVEN_${kind} MATCHES "${choice}")
