@@ -29,6 +29,27 @@ include(CheckCXXSourceCompiles)
 include(CheckLinkerFlag)
 include(CheckPIESupported)
 
+# is_tovan_probe(CODE SAID STATUS FLAG...): compiles hardening_probe.cpp with
+# the FLAGs into assembly; sets CODE to it, SAID to what the compiler said and
+# STATUS to its exit status.  The code goes to a file of the build folder: a
+# compiler that does not take -o - for its standard output would leave a file
+# named - wherever cmake was started.
+function(is_tovan_probe code said status)
+  set(file ${CMAKE_BINARY_DIR}${CMAKE_FILES_DIRECTORY}/hardening_probe.s)
+  file(REMOVE ${file})
+  execute_process(COMMAND ${IS_TOVAN_COMPILE} -O2 ${ARGN} -S -o ${file}
+                          ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/hardening_probe.cpp
+                  RESULT_VARIABLE result ERROR_VARIABLE message WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+  set(text "")
+  if(EXISTS ${file})
+    file(READ ${file} text)
+    file(REMOVE ${file})
+  endif()
+  set(${code} "${text}" PARENT_SCOPE)
+  set(${said} "${message}" PARENT_SCOPE)
+  set(${status} "${result}" PARENT_SCOPE)
+endfunction()
+
 # is_tovan_compiles_with(FLAG VARIABLE): whether the compiler uses FLAG for
 # this target: it says nothing more with the flag than without, and the flag
 # changes the code of hardening_probe.cpp.  check_cxx_compiler_flag takes a
@@ -38,9 +59,8 @@ function(is_tovan_compiles_with flag have)
   if(DEFINED ${have})
     return()
   endif()
-  set(compile ${IS_TOVAN_COMPILE} -O2 -S -o - ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/hardening_probe.cpp)
-  execute_process(COMMAND ${compile} OUTPUT_VARIABLE plain ERROR_VARIABLE plain_said)
-  execute_process(COMMAND ${compile} ${flag} RESULT_VARIABLE status OUTPUT_VARIABLE code ERROR_VARIABLE said)
+  is_tovan_probe(plain plain_said plain_status)
+  is_tovan_probe(code said status ${flag})
   if(NOT status EQUAL 0 OR NOT said STREQUAL plain_said)
     string(REGEX REPLACE "\n.*" "" said "${said}")
     set(verdict "no: ${said}")

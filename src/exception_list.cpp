@@ -1,5 +1,12 @@
 // SPDX-License-Identifier: ISC
 // Copyright (c) 2026 The is_tovan developers
+//
+// The list lookup.  The list is read in blocks.  Within a block, namedByPieces
+// is the rule itself, and the reference for everything else here: a piece
+// names a name when its first bytes are the name's and the byte after them is
+// a newline, a NUL or the piece's end.  Two faster forms of the same search,
+// the chunk test and skipping, answer exactly as the rule does where the
+// contract above them holds; every other block goes to the rule.
 #include "exception_list.h"
 
 #include <algorithm>
@@ -10,105 +17,80 @@
 #include <iterator>
 #include <unistd.h>
 
-// A piece runs to the end of its line, newline included, but holds at most PIECE_SIZE bytes.  The
-// buffer always begins at one, so it alone tells where they start: at it, after each newline, every PIECE_SIZE on.
-
 namespace {
 
+// A piece is a line, its newline included, cut into PIECE_SIZE bytes at most:
+// a line of PIECE_SIZE bytes or more is several pieces, all full but the last.
+// So a text that begins at a piece start tells by itself where its pieces
+// start: at its first byte, after each newline, and PIECE_SIZE bytes after a
+// piece start where no newline came sooner.  Every buffer here begins at one.
 constexpr std::size_t PIECE_SIZE = LIST_LINE_SIZE - 1;
+
+// Facts the scan relies on are checked where it relies on them, in the test
+// builds of the lookup: they define IS_TOVAN_LIST_CHECKS, and listCheck,
+// which ends the test on a fact that does not hold.  The tool is built
+// without, so a check, compiled but not run, costs it nothing: some read the
+// whole block again.  NDEBUG is not the switch, since packagers' builds
+// (CMake's build type None) leave it undefined.
+#if IS_TOVAN_LIST_CHECKS
+#define LIST_CHECK(fact) listCheck(fact, #fact, __LINE__)
+#else
+#define LIST_CHECK(fact) static_cast<void>(sizeof(fact))
+#endif
+
+// The body a name gets when no piece can name it: more than a piece holds.
+constexpr std::size_t NEVER_NAMED = LIST_LINE_SIZE;
 
 struct ListName {
     const char *bytes;
     std::size_t length;
-    std::size_t body; // up to a final newline; past a piece where no piece can name it
-    unsigned char before[2]; // the two bytes before the newline that ends a line of the body
-    bool holds[UCHAR_MAX + 1]; // the body's bytes
+    // The bytes before the name's first newline, so never a newline.  A name
+    // that a piece can name is its body, or its body and a newline at its end;
+    // any other name has NEVER_NAMED here.
+    std::size_t body;
+    // What stands in the two bytes before the newline that ends a line of
+    // exactly the body: the body's last two bytes, the newline before the
+    // line standing in for those a shorter body lacks.
+    unsigned char beforeEnd[2];
+    // holds[b]: byte b is in the body.
+    bool holds[UCHAR_MAX + 1];
 };
 
+// The name no piece names, for the account's name where it is the user's.
+constexpr ListName NOBODY{"", 0, NEVER_NAMED, {'\n', '\n'}, {}};
+
+// The name `bytes` as the scan looks for it.
 ListName listName(const char *bytes)
 {
-    const std::size_t length = std::strlen(bytes), body = std::strcspn(bytes, "\n");
-    const bool named = length <= PIECE_SIZE && body + 1 >= length; // no newline before its last byte
-    ListName name{bytes, length, named ? body : LIST_LINE_SIZE, {'\n', '\n'}, {}};
-    const std::size_t kept = std::min<std::size_t>(body, 2); // newlines where the body is shorter
-    std::memcpy(name.before + 2 - kept, bytes + body - kept, kept);
+    const std::size_t length = std::strlen(bytes);
+    const std::size_t body = std::strcspn(bytes, "\n");
+    // A piece ends at its first newline and holds at most PIECE_SIZE bytes.
+    const bool nameable = length <= PIECE_SIZE && body + 1 >= length;
+    ListName name{bytes, length, nameable ? body : NEVER_NAMED, {'\n', '\n'}, {}};
+    const std::size_t kept = std::min<std::size_t>(body, 2);
+    std::memcpy(name.beforeEnd + 2 - kept, bytes + body - kept, kept);
     for (std::size_t at = 0; at < body; at++)
         name.holds[static_cast<unsigned char>(bytes[at])] = true;
     return name;
 }
 
-// The first newline in buffer[from, end), or `end`.
-std::size_t farNewline(const char *buffer, std::size_t from, std::size_t end)
+// The first newline in bytes[from, end), or `end`.  The `near` bytes first are
+// read one at a time, which costs less than a call of memchr where the newline
+// is likely among them, as in a list of names.
+std::size_t firstNewline(const char *bytes, std::size_t from, std::size_t end,
+                         std::size_t near = 16)
 {
-    const void *newline = std::memchr(buffer + from, '\n', end - from);
-    return newline == nullptr ? end : static_cast<std::size_t>(static_cast<const char *>(newline) - buffer);
-}
-
-// The same where it is likely near: the bytes up to it cost less than memchr.
-std::size_t nextNewline(const char *buffer, std::size_t from, std::size_t end)
-{
-    const std::size_t near = std::min(end, from + 16);
-    while (from < near && buffer[from] != '\n')
+    const std::size_t nearEnd = std::min(end, from + near);
+    while (from < nearEnd && bytes[from] != '\n')
         from++;
-    return from < near ? from : farNewline(buffer, from, end);
+    if (from < nearEnd)
+        return from;
+    const auto *newline = static_cast<const char *>(std::memchr(bytes + from, '\n', end - from));
+    return newline == nullptr ? end : static_cast<std::size_t>(newline - bytes);
 }
 
-bool pieceNames(const char *piece, std::size_t length, const ListName &name)
-{
-    return length >= name.length && std::memcmp(piece, name.bytes, name.length) == 0 &&
-           (length == name.length || piece[name.length] == '\n' || piece[name.length] == '\0');
-}
-
-// The rule itself: each piece of buffer[0, end), to its newline or PIECE_SIZE.
-bool namedByPieces(const char *buffer, std::size_t end, const ListName &name)
-{
-    for (std::size_t start = 0, length; start < end; start += length) {
-        const std::size_t limit = std::min(end, start + PIECE_SIZE);
-        length = std::min(nextNewline(buffer, start, limit) + 1, limit) - start;
-        if (pieceNames(buffer + start, length, name))
-            return true;
-    }
-    return false;
-}
-
-constexpr std::size_t CHUNK_SIZE = (PIECE_SIZE + 1) / 2; // a longer line holds one without a newline
-
-struct ChunkEnds { bool newline, pair; }; // any newline in the chunk; one that may end a line of the body
-
-// A loop compilers vectorize.  A byte XOR a newline is zero at one, and so is the least; a line
-// of the body ends in its last two bytes and a newline, the body's length after one.
-ChunkEnds chunkEnds(const char *chunk, const ListName &name)
-{
-    const auto *ends = reinterpret_cast<const unsigned char *>(chunk), *lasts = ends - 1;
-    const auto *firsts = ends - std::min<std::size_t>(name.body + 1, 2), *starts = lasts - name.body;
-    unsigned char newline = UCHAR_MAX, pair = UCHAR_MAX;
-    for (std::size_t at = 0; at < CHUNK_SIZE; at++) {
-        const unsigned char end = ends[at] ^ '\n';
-        newline = std::min<unsigned char>(newline, end);
-        pair = std::min<unsigned char>(pair, end | (firsts[at] ^ name.before[0]) | (lasts[at] ^ name.before[1]) |
-                                                 (starts[at] ^ '\n'));
-    }
-    return ChunkEnds{newline == 0, pair == 0};
-}
-
-// Compared from its end: most lines differ at once.
-bool bodyEndsAt(const char *buffer, std::size_t newline, const ListName &name)
-{
-    const std::reverse_iterator<const char *> body(name.bytes + name.body), line(buffer + newline);
-    return std::equal(body, body + static_cast<std::ptrdiff_t>(name.body), line);
-}
-
-// The chunk test again a byte at a time, with the bodies compared.
-bool pairNames(const char *buffer, std::size_t at, const ListName &name)
-{
-    const auto endsName = [&](const char &end) {
-        const auto newline = static_cast<std::size_t>(&end - buffer);
-        return end == '\n' && *(&end - name.body - 1) == '\n' && bodyEndsAt(buffer, newline, name);
-    };
-    return std::any_of(buffer + at, buffer + at + CHUNK_SIZE, endsName);
-}
-
-// The start of the line that holds buffer[at], a line start `from` at the earliest.
+// The start of the line that holds buffer[at]: the byte after the last newline
+// before `at`, or `from`, a line start, if none stands in buffer[from, at).
 std::size_t lineStart(const char *buffer, std::size_t from, std::size_t at)
 {
     while (at > from && buffer[at - 1] != '\n')
@@ -116,111 +98,245 @@ std::size_t lineStart(const char *buffer, std::size_t from, std::size_t at)
     return at;
 }
 
-// A chunk without a newline lies in a line longer than a piece, which only its last
-// piece can name the name in: reads that piece, and moves `at` and `from` past the line.
-bool longLineNames(const char *buffer, std::size_t end, const ListName &name, std::size_t &from, std::size_t &at)
+// The end of the whole pieces in buffer[0, end): of those that end in a
+// newline or hold PIECE_SIZE bytes.  What follows is the start of a piece that
+// later bytes may finish.
+std::size_t wholePiecesEnd(const char *buffer, std::size_t end)
 {
-    const std::size_t start = lineStart(buffer, from, at), newline = farNewline(buffer, at + CHUNK_SIZE, end);
+    return end - (end - lineStart(buffer, 0, end)) % PIECE_SIZE;
+}
+
+// Whether the piece of `length` bytes at `piece` names the name.
+bool pieceNames(const char *piece, std::size_t length, const ListName &name)
+{
+    return length >= name.length && std::memcmp(piece, name.bytes, name.length) == 0 &&
+           (length == name.length || piece[name.length] == '\n' || piece[name.length] == '\0');
+}
+
+// The rule: whether a piece of buffer[0, end) names the name.
+bool namedByPieces(const char *buffer, std::size_t end, const ListName &name)
+{
+    std::size_t length = 0;
+    for (std::size_t start = 0; start < end; start += length) {
+        const std::size_t limit = std::min(end, start + PIECE_SIZE);
+        length = std::min(firstNewline(buffer, start, limit) + 1, limit) - start;
+        if (pieceNames(buffer + start, length, name))
+            return true;
+    }
+    return false;
+}
+
+// The fast forms: the chunk test and skipping.  Each answers exactly as
+// namedByPieces(buffer, end, name) does where
+//   - buffer[0, end) holds no NUL;
+//   - it is whole pieces: `end` cuts none short, so each ends in a newline or
+//     holds PIECE_SIZE bytes;
+//   - name.body < PIECE_SIZE;
+//   - LEAD_SIZE newlines stand before buffer[0], as before a line start.
+// There, a piece names the name exactly when it is the body and a newline.  In
+// a piece that names it, the body is followed by a newline (the name's last
+// byte, or the one after the name), by a NUL or by the piece's end.  No NUL
+// stands in the range, and a piece that ends without a newline holds
+// PIECE_SIZE bytes, more than the body; so a newline follows, and ends the
+// piece.  The body holds no newline, so that piece is a whole line, or the
+// last piece of a line of PIECE_SIZE bytes or more.
+constexpr std::size_t LEAD_SIZE = LIST_LINE_SIZE;
+
+// The chunk test.  The buffer is read CHUNK_SIZE bytes at a time, on a grid
+// that starts again at each line start it jumps to.  A chunk without a newline
+// lies in a line whose last piece is then read directly, and the scan goes on
+// after that line.  Every line of PIECE_SIZE bytes or more holds such a chunk.
+// So every other line is shorter, is one piece, and names the name only when
+// it is exactly the body: the chunk that holds its newline is tested for such
+// a line end, and read again a byte at a time only where the test finds one.
+constexpr std::size_t CHUNK_SIZE = (PIECE_SIZE + 1) / 2;
+static_assert(2 * CHUNK_SIZE - 1 <= PIECE_SIZE, "a line a piece long holds a chunk of the grid");
+static_assert(LEAD_SIZE >= PIECE_SIZE, "a line end's test reads up to PIECE_SIZE bytes back");
+
+struct ChunkTest {
+    bool newline; // the chunk holds a newline
+    bool bodyLineEnds; // and one of them may end a line that is exactly the body
+};
+
+// The test of the chunk at `chunk`, in a loop compilers vectorize.  It may find
+// a line end where the body does not stand, never miss one where it does: it
+// reads back from each newline to the body's last two bytes, and to the
+// newline before a line of the body's length.  That is body + 1 bytes back at
+// most, fewer than PIECE_SIZE, so no further than the newlines before the
+// buffer.
+ChunkTest testChunk(const char *chunk, const ListName &name)
+{
+    const auto *lineEnd = reinterpret_cast<const unsigned char *>(chunk);
+    const auto *bodyLast = lineEnd - 1;
+    const auto *bodySecondLast = lineEnd - std::min<std::size_t>(name.body + 1, 2);
+    const auto *newlineBefore = bodyLast - name.body;
+    // A byte XOR a newline is zero at a newline, and so is the least of them.
+    unsigned char newline = UCHAR_MAX;
+    unsigned char bodyLine = UCHAR_MAX;
+    for (std::size_t at = 0; at < CHUNK_SIZE; at++) {
+        const unsigned char end = lineEnd[at] ^ '\n';
+        newline = std::min<unsigned char>(newline, end);
+        const unsigned char second = bodySecondLast[at] ^ name.beforeEnd[0];
+        const unsigned char last = bodyLast[at] ^ name.beforeEnd[1];
+        const unsigned char start = newlineBefore[at] ^ '\n';
+        bodyLine = std::min<unsigned char>(bodyLine, end | second | last | start);
+    }
+    return ChunkTest{newline == 0, bodyLine == 0};
+}
+
+// Whether the body stands right before `newline`, compared from its end: most
+// lines differ at once.
+bool bodyEndsAt(const char *newline, const ListName &name)
+{
+    using Reverse = std::reverse_iterator<const char *>;
+    return std::equal(Reverse(name.bytes + name.body), Reverse(name.bytes), Reverse(newline));
+}
+
+// Whether a newline in the chunk at buffer[at] ends a line that is exactly the
+// body.
+bool chunkEndsBodyLine(const char *buffer, std::size_t at, const ListName &name)
+{
+    const auto endsBodyLine = [&](const char &end) {
+        return end == '\n' && *(&end - name.body - 1) == '\n' && bodyEndsAt(&end, name);
+    };
+    return std::any_of(buffer + at, buffer + at + CHUNK_SIZE, endsBodyLine);
+}
+
+// Whether the last piece of the line that holds the chunk at buffer[at] names
+// the name, `from` being a line start at or before the line's.  Moves `at` and
+// `from` past that line, to the end of the range if it has no newline there.
+bool lastPieceNames(const char *buffer, std::size_t end, const ListName &name, std::size_t &from,
+                    std::size_t &at)
+{
+    const std::size_t start = lineStart(buffer, from, at);
+    // A line that holds a chunk without a newline is likely long: memchr at once.
+    const std::size_t newline = firstNewline(buffer, at + CHUNK_SIZE, end, 0);
     const std::size_t lastPiece = start + (newline - start) / PIECE_SIZE * PIECE_SIZE;
     at = from = std::min(newline + 1, end);
     return lastPiece < at && pieceNames(buffer + lastPiece, at - lastPiece, name);
 }
 
-// namedByPieces's answer without a NUL: from lines of the body's length or longer.
-bool namedByLines(const char *buffer, std::size_t end, const ListName &name)
+// namedByPieces's answer, by the chunk test.
+bool namedByChunkTest(const char *buffer, std::size_t end, const ListName &name)
 {
-    std::size_t from = 0, at = 0; // the lines that end before `at` are read; `from` starts one
+    // No line that ends before `at` names the name; `from` is a line start at
+    // or before `at`, where the grid began.
+    std::size_t from = 0;
+    std::size_t at = 0;
     while (at + CHUNK_SIZE <= end) {
-        const ChunkEnds ends = chunkEnds(buffer + at, name);
-        if (ends.pair && pairNames(buffer, at, name))
+        const ChunkTest test = testChunk(buffer + at, name);
+        if (test.bodyLineEnds && chunkEndsBodyLine(buffer, at, name))
             return true;
-        if (ends.newline)
+        if (test.newline)
             at += CHUNK_SIZE;
-        else if (longLineNames(buffer, end, name, from, at))
+        else if (lastPieceNames(buffer, end, name, from, at))
             return true;
     }
+    // The lines that end in the last bytes, shorter than a chunk, by the rule.
     const std::size_t start = lineStart(buffer, from, at);
     return namedByPieces(buffer + start, end - start, name);
 }
 
-// Whether buffer[at] starts a piece, `from` a piece start at or before it.
+// Whether buffer[at] starts a piece, `from` being a piece start at or before
+// it.
 bool startsPiece(const char *buffer, std::size_t from, std::size_t at)
 {
-    for (std::size_t newline; (newline = nextNewline(buffer, from, at)) < at;)
+    for (std::size_t newline; (newline = firstNewline(buffer, from, at)) < at;)
         from = newline + 1;
     return (at - from) % PIECE_SIZE == 0;
 }
 
-// The same by skipping: a byte at `last` that the body does not hold puts the line's end at
-// least a body and a newline further on; past one that it holds, the next newline is next.
-bool namedByKey(const char *buffer, std::size_t end, const ListName &name)
+// Skipping.  It probes the bytes where the newline after the body could stand,
+// from the first on.  A probed byte that the body does not hold, a newline
+// among them, can be in no body before a newline further on: the next such
+// newline stands a body and a newline later at the earliest.  Past a byte the
+// body holds, the next newline is the next place.  A newline with the body
+// before it names the name where the body starts a piece.  Returns
+// namedByPieces's answer.
+bool namedBySkipping(const char *buffer, std::size_t end, const ListName &name)
 {
-    std::size_t from = 0; // a piece start before `last`
-    for (std::size_t last = name.body; last < end;) {
-        const auto byte = static_cast<unsigned char>(buffer[last]);
-        if (byte == '\n' && bodyEndsAt(buffer, last, name)) {
-            if (startsPiece(buffer, from, last - name.body))
+    std::size_t from = 0; // a piece start, at or before each body probed
+    for (std::size_t probe = name.body; probe < end;) {
+        const auto byte = static_cast<unsigned char>(buffer[probe]);
+        if (byte == '\n' && bodyEndsAt(buffer + probe, name)) {
+            if (startsPiece(buffer, from, probe - name.body))
                 return true;
-            from = last + 1;
+            from = probe + 1;
         }
-        last = name.holds[byte] ? nextNewline(buffer, last + 1, end) : last + name.body + 1;
+        probe = name.holds[byte] ? firstNewline(buffer, probe + 1, end) : probe + name.body + 1;
     }
     return false;
 }
 
-// The chunk test pays where the compiler makes vector code of it: for a target with vector
-// units, by GCC 12 on or clang, which vectorize at -O2.  Elsewhere skipping reads fewer bytes.
-#if !defined(IS_TOVAN_LIST_CHUNKS) && (defined(__clang__) || __GNUC__ >= 12) && !defined(__OPTIMIZE_SIZE__) && \
+// The chunk test pays where the compiler makes vector code of it: for a target
+// with vector units, by GCC 12 on or clang, which vectorize at -O2.  Elsewhere
+// skipping reads fewer bytes.
+#if !defined(IS_TOVAN_LIST_CHUNKS) && (defined(__clang__) || __GNUC__ >= 12) &&                    \
+    !defined(__OPTIMIZE_SIZE__) &&                                                                 \
     (defined(__SSE2__) || defined(__ARM_NEON) || defined(__ALTIVEC__) || defined(__VX__))
 #define IS_TOVAN_LIST_CHUNKS 1
 #elif !defined(IS_TOVAN_LIST_CHUNKS)
 #define IS_TOVAN_LIST_CHUNKS 0
 #endif
-constexpr auto namedByEnds = IS_TOVAN_LIST_CHUNKS ? namedByLines : namedByKey;
+constexpr auto namedByFastForm = IS_TOVAN_LIST_CHUNKS ? namedByChunkTest : namedBySkipping;
 
-// By pieces where a NUL may end the name, at the end of the file, and for a name that fills a piece.
+// Whether a piece of buffer[0, end) names the name, by the fast form where it
+// may be used: not where a NUL may end the name, nor at the end of the file,
+// nor for a body that fills a piece.
 bool namedInBuffer(const char *buffer, std::size_t end, const ListName &name, bool byPieces)
 {
-    if (name.body > PIECE_SIZE)
+    if (name.body == NEVER_NAMED)
         return false;
     if (byPieces || name.body == PIECE_SIZE)
         return namedByPieces(buffer, end, name);
-    return namedByEnds(buffer, end, name);
+    // The fast forms' contract, but for the newlines before the buffer.
+    LIST_CHECK(std::memchr(buffer, '\0', end) == nullptr);
+    LIST_CHECK(wholePiecesEnd(buffer, end) == end);
+    LIST_CHECK(name.body < PIECE_SIZE);
+    return namedByFastForm(buffer, end, name);
 }
 
+// Whether a piece of buffer[0, end) names either name.
 bool namedInBlock(const char *buffer, std::size_t end, const ListName (&names)[2], bool byPieces)
 {
-    return namedInBuffer(buffer, end, names[0], byPieces) || namedInBuffer(buffer, end, names[1], byPieces);
+    return namedInBuffer(buffer, end, names[0], byPieces) ||
+           namedInBuffer(buffer, end, names[1], byPieces);
 }
 
-// Reads the list to its end or to a piece that names a name; the end finishes the last.
+// Reads the list to its end or to a piece that names a name.  Each block is
+// searched up to its whole pieces; the piece it ends in is carried to the
+// start of the buffer and finished by the next, or by the end of the file.
 ListResult scanList(int list, const ListName (&names)[2], int *error)
 {
-    // Newlines before the buffer, as before a line start, for the chunk test to read back.
-    char storage[LIST_LINE_SIZE + PIECE_SIZE + LIST_BLOCK_SIZE];
-    std::memset(storage, '\n', LIST_LINE_SIZE);
-    char *const buffer = storage + LIST_LINE_SIZE;
+    // LEAD_SIZE newlines, never written again, then the buffer: the carried
+    // piece, shorter than a piece, and a block.
+    char storage[LEAD_SIZE + PIECE_SIZE + LIST_BLOCK_SIZE];
+    static_assert(sizeof storage - LEAD_SIZE >= (PIECE_SIZE - 1) + LIST_BLOCK_SIZE,
+                  "a carried piece and a block fit in the buffer");
+    std::memset(storage, '\n', LEAD_SIZE);
+    char *const buffer = storage + LEAD_SIZE;
     std::size_t kept = 0;
-    ssize_t got;
+    ssize_t got = 0;
     while ((got = read(list, buffer + kept, LIST_BLOCK_SIZE)) > 0) {
         const std::size_t end = kept + static_cast<std::size_t>(got);
-        // Up to the unfinished last piece: the last line's other pieces are full.
-        const std::size_t finished = end - (end - lineStart(buffer, 0, end)) % PIECE_SIZE;
-        if (namedInBlock(buffer, finished, names, std::memchr(buffer, '\0', finished) != nullptr))
+        const std::size_t whole = wholePiecesEnd(buffer, end);
+        const bool holdsNul = std::memchr(buffer, '\0', whole) != nullptr;
+        if (namedInBlock(buffer, whole, names, holdsNul))
             return ListResult::listed;
-        kept = end - finished;
-        std::memmove(buffer, buffer + finished, kept);
+        kept = end - whole;
+        LIST_CHECK(kept < PIECE_SIZE);
+        std::memmove(buffer, buffer + whole, kept);
     }
     if (got < 0) { // a read that fails must not pass for "not listed"
         *error = errno;
         return ListResult::listUnreadable;
     }
+    // The last piece ends at the end of the file, not where the fast forms need.
     return namedInBlock(buffer, kept, names, true) ? ListResult::listed : ListResult::notListed;
 }
 
 } // namespace
 
-// Each block is searched for both names in turn, so a pipe is read only once.
 ListResult userInList(const char *file, const char *user, const char *accountName, int *error)
 {
     const int list = open(file, O_RDONLY);
@@ -229,7 +345,7 @@ ListResult userInList(const char *file, const char *user, const char *accountNam
         return errno == ENOENT ? ListResult::listMissing : ListResult::listUnreadable;
     }
     const bool same = std::strcmp(user, accountName) == 0;
-    const ListName names[] = {listName(user), same ? ListName{"", 0, LIST_LINE_SIZE, {}, {}} : listName(accountName)};
+    const ListName names[] = {listName(user), same ? NOBODY : listName(accountName)};
     const ListResult result = scanList(list, names, error);
     close(list);
     return result;

@@ -8,8 +8,15 @@
 #include <cstddef>
 
 // Lines are compared in pieces of at most LIST_LINE_SIZE - 1 bytes, each piece
-// as if it began a line; lists in use depend on exactly this rule.
-constexpr std::size_t LIST_LINE_SIZE = 128;
+// as if it began a line; lists in use depend on exactly this rule, and the
+// tool is built with 128 only.  Test builds of the lookup make it small, a
+// scale model in which every edge of the scan is a few bytes away.  The scan
+// holds for any size from 2 on.
+#ifndef IS_TOVAN_LIST_LINE_SIZE
+#define IS_TOVAN_LIST_LINE_SIZE 128
+#endif
+constexpr std::size_t LIST_LINE_SIZE = IS_TOVAN_LIST_LINE_SIZE;
+static_assert(LIST_LINE_SIZE >= 2, "a piece holds at least one byte");
 
 // The list is read this many bytes at a time.  Test builds make it tiny, so
 // that every list crosses many block boundaries.
@@ -17,8 +24,16 @@ constexpr std::size_t LIST_LINE_SIZE = 128;
 #define IS_TOVAN_LIST_BLOCK_SIZE (64 * 1024)
 #endif
 constexpr std::size_t LIST_BLOCK_SIZE = IS_TOVAN_LIST_BLOCK_SIZE;
+static_assert(LIST_BLOCK_SIZE >= 1, "a read takes at least one byte");
 
 enum class ListResult { listed, notListed, listMissing, listUnreadable };
+
+#if IS_TOVAN_LIST_CHECKS
+// In the test builds of the lookup, the check of a fact its scan relies on:
+// unless `holds`, it ends the process, naming the fact and its line.  The
+// tests define it.
+void listCheck(bool holds, const char *fact, int line);
+#endif
 
 // Tells whether a line (piece) of the list at path `file` is exactly `user`
 // or, where the user database gave the account another name, exactly

@@ -2,9 +2,9 @@
 // Copyright (c) 2026 The is_tovan developers
 // libFuzzer target: the fast list lookup must answer as the literal
 // piece-by-piece reading does.  The first input byte gives the user name's
-// length (0 to 130, so names past a piece's size come up too); the second
-// gives the account name's length the same way, or, from 131 on, makes it the
-// user name.  The names follow, and the rest is the list.
+// length (0 to LIST_LINE_SIZE + 2, so names past a piece's size come up too);
+// the second gives the account name's length the same way, or, from 131 on,
+// makes it the user name.  The names follow, and the rest is the list.
 #include "exception_list.h"
 #include "list_oracle.h"
 
@@ -35,7 +35,7 @@ const std::string &listPath()
 // Takes the next name off the input: `lengthByte` gives its length.
 std::string takeName(const std::uint8_t *&data, std::size_t &size, std::uint8_t lengthByte)
 {
-    const std::size_t length = std::min<std::size_t>(lengthByte % 131, size);
+    const std::size_t length = std::min<std::size_t>(lengthByte % (LIST_LINE_SIZE + 3), size);
     // A C string, as on the command line: it ends at a NUL.
     const std::string name(reinterpret_cast<const char *>(data), length);
     data += length;

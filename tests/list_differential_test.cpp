@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: ISC
 // Copyright (c) 2026 The is_tovan developers
 // The fast lookup against the literal piece-by-piece reading, on generated
-// lists built to hit the piece rule's corners: lines near 127 bytes and its
-// multiples, NUL bytes, carriage returns, no final newline, names that end in
+// lists built to hit the piece rule's corners: lines near a piece's length and
+// its multiples, NUL bytes, carriage returns, no final newline, names that end in
 // or contain a newline, bytes beyond ASCII, and lines across the read block's
 // boundary.  A list is also fed through a FIFO in random chunks, so blocks end
 // anywhere.
@@ -26,6 +26,8 @@
 namespace {
 
 constexpr int CASES_PER_SEED = 1000;
+// Lengths are given for the tool's 127-byte pieces, and scaled with them.
+constexpr std::size_t PIECE = LIST_LINE_SIZE - 1;
 constexpr std::uint32_t SEEDS[] = {1, 2, 3, 20261208};
 
 class Generator {
@@ -36,7 +38,8 @@ public:
 
     std::string name()
     {
-        static const std::size_t lengths[] = {0, 1, 2, 3, 5, 8, 125, 126, 127, 128, 130};
+        static const std::size_t lengths[] = {0,         1,         2,     3,         5,        8,
+                                              PIECE - 2, PIECE - 1, PIECE, PIECE + 1, PIECE + 3};
         std::string name = letters(lengths[below(std::size(lengths))]);
         if (!name.empty() && chance(10))
             name.back() = '\n';
@@ -67,17 +70,16 @@ public:
         // ended or running on in whole pieces, so that later lines or pieces
         // straddle a boundary with a long name carried over.
         const std::size_t reach = (1 + (chance(20) ? below(3) : 0)) * LIST_BLOCK_SIZE;
-        constexpr std::size_t piece = LIST_LINE_SIZE - 1;
         if (chance(15))
-            list.append(std::max(reach, 3 * piece) - below(3 * piece), 'a').push_back('\n');
+            list.append(std::max(reach, 3 * PIECE) - below(3 * PIECE), 'a').push_back('\n');
         else if (chance(15))
-            list.append((std::max(reach / piece, std::size_t{2}) - 2 + below(5)) * piece, 'a');
+            list.append((std::max(reach / PIECE, std::size_t{2}) - 2 + below(5)) * PIECE, 'a');
         const std::size_t lines = below(12);
         for (std::size_t line = 0; line < lines; line++) {
             const std::string &name = chance(50) ? user : account;
             switch (below(6)) {
             case 0: list += name; break;
-            case 1: list += letters(LIST_LINE_SIZE - 1) + name; break;
+            case 1: list += letters(PIECE) + name; break;
             case 2: list += letters(below(4)) + name + letters(below(3)); break;
             case 3: list += name.substr(0, below(name.size() + 1)); break;
             default: list += letters(randomLength()); break;
@@ -107,8 +109,9 @@ private:
     }
     std::size_t randomLength()
     {
-        static const std::size_t lengths[] = {0, 1, 126, 127, 128, 253, 254, 255, 381};
-        return chance(50) ? lengths[below(std::size(lengths))] : below(300);
+        static const std::size_t lengths[] = {
+            0, 1, PIECE - 1, PIECE, PIECE + 1, 2 * PIECE - 1, 2 * PIECE, 2 * PIECE + 1, 3 * PIECE};
+        return chance(50) ? lengths[below(std::size(lengths))] : below(300 * PIECE / 127);
     }
     std::mt19937 random;
 };
@@ -118,7 +121,8 @@ std::string shown(const std::string &bytes)
     std::string text;
     for (unsigned char c : bytes.substr(0, 2000)) {
         char escaped[8];
-        std::snprintf(escaped, sizeof escaped, c >= ' ' && c < 127 && c != '\\' ? "%c" : "\\x%02x", c);
+        std::snprintf(escaped, sizeof escaped, c >= ' ' && c < 127 && c != '\\' ? "%c" : "\\x%02x",
+                      c);
         text += escaped;
     }
     return bytes.size() > 2000 ? text + "... (" + std::to_string(bytes.size()) + " bytes)" : text;
@@ -139,8 +143,8 @@ protected:
         ListFile::TearDown();
     }
     // Looks the name up in content written to the FIFO in chunks of random size.
-    ListResult throughFifo(const std::string &content, const std::string &user, const std::string &account,
-                           Generator &generator)
+    ListResult throughFifo(const std::string &content, const std::string &user,
+                           const std::string &account, Generator &generator)
     {
         std::vector<std::size_t> chunks;
         for (std::size_t left = content.size(); left > 0;) {
@@ -185,13 +189,17 @@ TEST_F(Differential, FastLookupAnswersAsPiecesDo)
                 userInListByPieces(path.c_str(), user.c_str(), account.c_str(), &expectedError);
             const ListResult fast = userInList(path.c_str(), user.c_str(), account.c_str(), &error);
             const bool viaFifo = generator.chance(10);
-            const ListResult streamed = viaFifo ? throughFifo(list, user, account, generator) : expected;
+            const ListResult streamed =
+                viaFifo ? throughFifo(list, user, account, generator) : expected;
             listed += expected == ListResult::listed;
             if (fast != expected || streamed != expected) {
                 differences++;
                 ADD_FAILURE() << "seed " << seed << " case " << i << ": expected "
-                              << static_cast<int>(expected) << ", file gave " << static_cast<int>(fast)
-                              << (viaFifo ? ", FIFO gave " + std::to_string(static_cast<int>(streamed)) : "")
+                              << static_cast<int>(expected) << ", file gave "
+                              << static_cast<int>(fast)
+                              << (viaFifo
+                                      ? ", FIFO gave " + std::to_string(static_cast<int>(streamed))
+                                      : "")
                               << "\n  user: " << shown(user) << "\n  account: " << shown(account)
                               << "\n  list: " << shown(list);
             }

@@ -4,9 +4,21 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
-ListResult userInListByPieces(const char *file, const char *user, const char *accountName, int *error)
+#if IS_TOVAN_LIST_CHECKS
+void listCheck(bool holds, const char *fact, int line)
+{
+    if (holds)
+        return;
+    std::fprintf(stderr, "exception_list.cpp:%d: does not hold: %s\n", line, fact);
+    std::abort();
+}
+#endif
+
+ListResult userInListByPieces(const char *file, const char *user, const char *accountName,
+                              int *error)
 {
     std::FILE *list = std::fopen(file, "r");
     if (list == nullptr) {
@@ -20,7 +32,8 @@ ListResult userInListByPieces(const char *file, const char *user, const char *ac
     // the piece holds at least `length` bytes.
     const auto names = [](const char *piece, const char *name) {
         const std::size_t length = std::strlen(name);
-        return std::strncmp(piece, name, length) == 0 && (piece[length] == '\0' || piece[length] == '\n');
+        return std::strncmp(piece, name, length) == 0 &&
+               (piece[length] == '\0' || piece[length] == '\n');
     };
     char piece[LIST_LINE_SIZE];
     ListResult result = ListResult::notListed;

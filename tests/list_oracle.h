@@ -7,6 +7,7 @@
 
 #include "exception_list.h"
 
-ListResult userInListByPieces(const char *file, const char *user, const char *accountName, int *error);
+ListResult userInListByPieces(const char *file, const char *user, const char *accountName,
+                              int *error);
 
 #endif

@@ -41,11 +41,12 @@ extern "C" nss_status _nss_anycase_getpwnam_r(const char *name, passwd *entry, c
 {
     if (std::strcmp(name, NAMELESS) == 0)
         return fill(entry, buffer, size, error, false);
-    return strcasecmp(name, ACCOUNT) == 0 ? fill(entry, buffer, size, error, true) : NSS_STATUS_NOTFOUND;
+    return strcasecmp(name, ACCOUNT) == 0 ? fill(entry, buffer, size, error, true)
+                                          : NSS_STATUS_NOTFOUND;
 }
 
-extern "C" nss_status _nss_anycase_getpwuid_r(uid_t id, passwd *entry, char *buffer, std::size_t size,
-                                              int *error)
+extern "C" nss_status _nss_anycase_getpwuid_r(uid_t id, passwd *entry, char *buffer,
+                                              std::size_t size, int *error)
 {
     return id == ACCOUNT_ID ? fill(entry, buffer, size, error, true) : NSS_STATUS_NOTFOUND;
 }
