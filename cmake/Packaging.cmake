@@ -2,7 +2,8 @@
 # Copyright (c) 2026 The is_tovan developers
 # What `cmake --install` puts in place, the same bytes whoever builds it:
 # the tool, its manual page, completion for bash, zsh and fish, and LICENSE,
-# NEWS and the PAM example in the documentation folder.  Then the release
+# NEWS and the examples (the PAM wrapper, a systemd unit) in the documentation
+# folder.  Then the release
 # tarball (the dist target), and the .deb and .rpm that CPack builds
 # (cpack -G DEB, cpack -G RPM in the build folder), which add what Debian's
 # format asks for.
@@ -15,20 +16,23 @@ install(FILES completion/is_tovan.fish DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/
         COMPONENT tool)
 install(FILES man/is_tovan.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT documents)
 install(FILES LICENSE NEWS DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT documents)
-# is_tovan_pam_example(COMPONENT FOLDER [EXCLUDE_FROM_ALL]): the PAM wrapper in
-# FOLDER/examples, naming the tool by the absolute path it is installed at,
-# which `cmake --install --prefix` may choose only then.
-function(is_tovan_pam_example component folder)
-  set(example ${PROJECT_BINARY_DIR}/${component}/is_tovan-pam)
+# is_tovan_examples(COMPONENT FOLDER [EXCLUDE_FROM_ALL]): the PAM wrapper and
+# the systemd unit in FOLDER/examples, naming the tool by the absolute path it
+# is installed at, which `cmake --install --prefix` may choose only then.
+function(is_tovan_examples component folder)
+  set(made ${PROJECT_BINARY_DIR}/${component})
   install(CODE "set(IS_TOVAN_TOOL \"${CMAKE_INSTALL_BINDIR}/is_tovan\")
 if(NOT IS_ABSOLUTE \"\${IS_TOVAN_TOOL}\")
   set(IS_TOVAN_TOOL \"\${CMAKE_INSTALL_PREFIX}/\${IS_TOVAN_TOOL}\")
 endif()
-configure_file(\"${PROJECT_SOURCE_DIR}/examples/is_tovan-pam.in\" \"${example}\" @ONLY)"
+foreach(example is_tovan-pam is_tovan-job@.service)
+  configure_file(\"${PROJECT_SOURCE_DIR}/examples/\${example}.in\" \"${made}/\${example}\" @ONLY)
+endforeach()"
           COMPONENT ${component} ${ARGN})
-  install(PROGRAMS ${example} DESTINATION ${folder}/examples COMPONENT ${component} ${ARGN})
+  install(PROGRAMS ${made}/is_tovan-pam DESTINATION ${folder}/examples COMPONENT ${component} ${ARGN})
+  install(FILES ${made}/is_tovan-job@.service DESTINATION ${folder}/examples COMPONENT ${component} ${ARGN})
 endfunction()
-is_tovan_pam_example(documents ${CMAKE_INSTALL_DOCDIR})
+is_tovan_examples(documents ${CMAKE_INSTALL_DOCDIR})
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/NEWS)
 
 # The release tarball: the tracked files of the commit checked out.
@@ -124,7 +128,7 @@ install(FILES ${PROJECT_BINARY_DIR}/compressed/is_tovan.1.gz DESTINATION ${CMAKE
         COMPONENT packages EXCLUDE_FROM_ALL)
 install(FILES ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/compressed/changelog.gz
         DESTINATION ${IS_TOVAN_PACKAGE_DOCDIR} COMPONENT packages EXCLUDE_FROM_ALL)
-is_tovan_pam_example(packages ${IS_TOVAN_PACKAGE_DOCDIR} EXCLUDE_FROM_ALL)
+is_tovan_examples(packages ${IS_TOVAN_PACKAGE_DOCDIR} EXCLUDE_FROM_ALL)
 
 # One package of the tool and these, but not what `cmake --install` adds.
 set(CPACK_COMPONENTS_ALL tool packages)

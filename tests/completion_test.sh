@@ -59,7 +59,7 @@ row() {
     fi
 }
 
-users='alice bob half hundred lowest toor top wrapped'
+users='alice bob half hundred lowest mary-jo.smith toor top wrapped'
 #   offered                     words typed
 row "-v $users"                 ''
 row "-v $users"                 -v ''      # the test database's user named -v too
