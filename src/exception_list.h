@@ -11,12 +11,12 @@
 // as if it began a line; lists in use depend on exactly this rule, and the
 // tool is built with 128 only.  Test builds of the lookup make it small, a
 // scale model in which every edge of the scan is a few bytes away.  The scan
-// holds for any size from 2 on.
+// holds for any size from 3 on: pieces of two bytes or more.
 #ifndef IS_TOVAN_LIST_LINE_SIZE
 #define IS_TOVAN_LIST_LINE_SIZE 128
 #endif
 constexpr std::size_t LIST_LINE_SIZE = IS_TOVAN_LIST_LINE_SIZE;
-static_assert(LIST_LINE_SIZE >= 2, "a piece holds at least one byte");
+static_assert(LIST_LINE_SIZE >= 3, "a piece holds at least two bytes");
 
 // The list is read this many bytes at a time.  Test builds make it tiny, so
 // that every list crosses many block boundaries.
