@@ -74,19 +74,21 @@ ListName listName(const char *bytes)
     return name;
 }
 
-// The first newline in bytes[from, end), or `end`.  The `near` bytes first are
-// read one at a time, which costs less than a call of memchr where the newline
-// is likely among them, as in a list of names.
-std::size_t firstNewline(const char *bytes, std::size_t from, std::size_t end,
-                         std::size_t near = 16)
+// The first newline in bytes[from, end), or `end`.
+std::size_t firstNewline(const char *bytes, std::size_t from, std::size_t end)
 {
-    const std::size_t nearEnd = std::min(end, from + near);
-    while (from < nearEnd && bytes[from] != '\n')
-        from++;
-    if (from < nearEnd)
-        return from;
     const auto *newline = static_cast<const char *>(std::memchr(bytes + from, '\n', end - from));
     return newline == nullptr ? end : static_cast<std::size_t>(newline - bytes);
+}
+
+// firstNewline's answer, where the newline is likely among the next few bytes,
+// as in a list of names: those cost less one at a time than a call of memchr.
+std::size_t firstNewlineNear(const char *bytes, std::size_t from, std::size_t end)
+{
+    const std::size_t near = std::min(end, from + 16);
+    while (from < near && bytes[from] != '\n')
+        from++;
+    return from < near ? from : firstNewline(bytes, from, end);
 }
 
 // The start of the line that holds buffer[at]: the byte after the last newline
@@ -119,7 +121,7 @@ bool namedByPieces(const char *buffer, std::size_t end, const ListName &name)
     std::size_t length = 0;
     for (std::size_t start = 0; start < end; start += length) {
         const std::size_t limit = std::min(end, start + PIECE_SIZE);
-        length = std::min(firstNewline(buffer, start, limit) + 1, limit) - start;
+        length = std::min(firstNewlineNear(buffer, start, limit) + 1, limit) - start;
         if (pieceNames(buffer + start, length, name))
             return true;
     }
@@ -209,8 +211,8 @@ bool lastPieceNames(const char *buffer, std::size_t end, const ListName &name, s
                     std::size_t &at)
 {
     const std::size_t start = lineStart(buffer, from, at);
-    // A line that holds a chunk without a newline is likely long: memchr at once.
-    const std::size_t newline = firstNewline(buffer, at + CHUNK_SIZE, end, 0);
+    // The line holds a chunk without a newline: likely long, so memchr at once.
+    const std::size_t newline = firstNewline(buffer, at + CHUNK_SIZE, end);
     const std::size_t lastPiece = start + (newline - start) / PIECE_SIZE * PIECE_SIZE;
     at = from = std::min(newline + 1, end);
     return lastPiece < at && pieceNames(buffer + lastPiece, at - lastPiece, name);
@@ -241,7 +243,7 @@ bool namedByChunkTest(const char *buffer, std::size_t end, const ListName &name)
 // it.
 bool startsPiece(const char *buffer, std::size_t from, std::size_t at)
 {
-    for (std::size_t newline; (newline = firstNewline(buffer, from, at)) < at;)
+    for (std::size_t newline; (newline = firstNewlineNear(buffer, from, at)) < at;)
         from = newline + 1;
     return (at - from) % PIECE_SIZE == 0;
 }
@@ -263,7 +265,7 @@ bool namedBySkipping(const char *buffer, std::size_t end, const ListName &name)
                 return true;
             from = probe + 1;
         }
-        probe = name.holds[byte] ? firstNewline(buffer, probe + 1, end) : probe + name.body + 1;
+        probe = name.holds[byte] ? firstNewlineNear(buffer, probe + 1, end) : probe + name.body + 1;
     }
     return false;
 }
