@@ -147,10 +147,14 @@ constexpr std::size_t LEAD_SIZE = LIST_LINE_SIZE;
 // The chunk test.  The buffer is read CHUNK_SIZE bytes at a time, on a grid
 // that starts again at each line start it jumps to.  A chunk without a newline
 // lies in a line whose last piece is then read directly, and the scan goes on
-// after that line.  Every line of PIECE_SIZE bytes or more holds such a chunk.
-// So every other line is shorter, is one piece, and names the name only when
-// it is exactly the body: the chunk that holds its newline is tested for such
-// a line end, and read again a byte at a time only where the test finds one.
+// after that line.  Every line of PIECE_SIZE bytes or more holds such a chunk:
+// the first chunk of the grid to start in the line starts fewer than
+// CHUNK_SIZE bytes after the line does, so it ends within 2 * CHUNK_SIZE - 1
+// <= PIECE_SIZE bytes of the line's start, before its newline; and the grid
+// reaches it before the chunk that holds that newline.  So every other line
+// is shorter than a piece, is one piece, and names the name only when it is
+// exactly the body: the chunk that holds its newline is tested for such a
+// line end, and read again a byte at a time only where the test finds one.
 constexpr std::size_t CHUNK_SIZE = (PIECE_SIZE + 1) / 2;
 static_assert(2 * CHUNK_SIZE - 1 <= PIECE_SIZE, "a line a piece long holds a chunk of the grid");
 static_assert(LEAD_SIZE >= PIECE_SIZE, "a line end's test reads up to PIECE_SIZE bytes back");
@@ -257,7 +261,9 @@ bool startsPiece(const char *buffer, std::size_t from, std::size_t at)
 // namedByPieces's answer.
 bool namedBySkipping(const char *buffer, std::size_t end, const ListName &name)
 {
-    std::size_t from = 0; // a piece start, at or before each body probed
+    // No piece that names the name ends in a newline before `probe`; `from` is
+    // a piece start at or before the body that ends at `probe`.
+    std::size_t from = 0;
     for (std::size_t probe = name.body; probe < end;) {
         const auto byte = static_cast<unsigned char>(buffer[probe]);
         if (byte == '\n' && bodyEndsAt(buffer + probe, name)) {
