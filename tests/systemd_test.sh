@@ -7,8 +7,9 @@
 # it.  There this script runs again, as the one unit the container boots
 # into: it starts the example unit once for each row of the table below, with
 # the list given, notes what the tool answers and what systemd made of it,
-# and powers the container off.  Each row checks the tool's status, the
-# unit's state and result, and whether the job ran, was skipped or failed.
+# and powers the container off.  Each row checks the tool's status and both
+# its channels, the unit's state and result, and whether the job ran, was
+# skipped or failed.
 # Needs root; where the container cannot be booted, it says so and counts as
 # skipped (status 77).  It leaves nothing on this machine: no unit, no
 # machine registered, no mount.
@@ -16,17 +17,24 @@
 set -u
 unit=is_tovan-job@.service
 list=/etc/is_tovan.exceptions
-#      account  list    status  state/result       job
-cases='alice    names   0       inactive/success   ran
-       bob      names   1       inactive/success   skipped
-       hundred  names   1       inactive/success   skipped
-       root     names   1       inactive/success   skipped
-       nobody-here names 255     failed/exit-code   failed
-       mary-jo.smith names 0    inactive/success   ran
-       alice    none    0       inactive/success   ran
-       alice    folder  255     failed/exit-code   failed'
+# The tool's status, standard output and standard error (as bash's %q shows
+# them), run as the unit runs it; then what systemd made of it.
+#      account  list    status  out  err                                    state/result      job
+cases="alice    names   0       ''   ''                                     inactive/success  ran
+       bob      names   1       ''   ''                                     inactive/success  skipped
+       hundred  names   1       ''   ''                                     inactive/success  skipped
+       root     names   1       ''   ''                                     inactive/success  skipped
+       nobody-here names 255    ''   \$'unknown user: nobody-here\\n'        failed/exit-code  failed
+       mary-jo.smith names 0    ''   ''                                     inactive/success  ran
+       alice    none    0       ''   ''                                     inactive/success  ran
+       alice    folder  255     ''   \$'cannot read list: Is a directory\\n' failed/exit-code  failed"
 
 if [[ ${1-} == --inside ]]; then
+    shown() { # shown FILE: its bytes, trailing newlines too, as %q quotes them
+        local text
+        text=$(cat "$1" && echo .)
+        printf '%q' "${text%.}"
+    }
     # In the container: one line a case, as the table has it.
     while read -r account what _; do
         rm -rf "$list"
@@ -34,7 +42,7 @@ if [[ ${1-} == --inside ]]; then
         names) printf 'bob\n' >"$list" ;;
         folder) mkdir "$list" ;;
         esac
-        /is_tovan/bin/is_tovan "$account" "$list" >/dev/null 2>&1
+        /is_tovan/bin/is_tovan "$account" "$list" >/run/out 2>/run/err
         status=$?
         instance=${unit/@/@$(systemd-escape "$account")}
         systemctl start "$instance" 2>/dev/null
@@ -48,7 +56,8 @@ if [[ ${1-} == --inside ]]; then
         *) job="unknown: $said" ;;
         esac
         state=$(systemctl show -p ActiveState --value "$instance")/$(systemctl show -p Result --value "$instance")
-        printf '%-8s %-7s %-7s %-18s %s\n' "$account" "$what" "$status" "$state" "$job"
+        printf '%s %s %s %s %s %s %s\n' "$account" "$what" "$status" "$(shown /run/out)" "$(shown /run/err)" \
+            "$state" "$job"
         systemctl reset-failed "$instance" 2>/dev/null
     done <<<"$cases" >/results/table
     exit 0
