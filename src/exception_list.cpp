@@ -74,9 +74,11 @@ ListName listName(const char *bytes)
     return name;
 }
 
-// The first newline in bytes[from, end), or `end`.
+// The first newline in bytes[from, end), or `end`.  Needs from <= end, or the
+// length it searches wraps around.
 std::size_t firstNewline(const char *bytes, std::size_t from, std::size_t end)
 {
+    LIST_CHECK(from <= end);
     const auto *newline = static_cast<const char *>(std::memchr(bytes + from, '\n', end - from));
     return newline == nullptr ? end : static_cast<std::size_t>(newline - bytes);
 }
@@ -93,8 +95,10 @@ std::size_t firstNewlineNear(const char *bytes, std::size_t from, std::size_t en
 
 // The start of the line that holds buffer[at]: the byte after the last newline
 // before `at`, or `from`, a line start, if none stands in buffer[from, at).
+// Needs from <= at: past `at`, `from` would be no bound for the search back.
 std::size_t lineStart(const char *buffer, std::size_t from, std::size_t at)
 {
+    LIST_CHECK(from <= at);
     while (at > from && buffer[at - 1] != '\n')
         at--;
     return at;
@@ -168,8 +172,8 @@ struct ChunkTest {
 // a line end where the body does not stand, never miss one where it does: it
 // reads back from each newline to the body's last two bytes, and to the
 // newline before a line of the body's length.  That is body + 1 bytes back at
-// most, fewer than PIECE_SIZE, so no further than the newlines before the
-// buffer.
+// most, and so at most PIECE_SIZE, as the body is shorter than a piece: no
+// further back than the newlines before the buffer reach.
 ChunkTest testChunk(const char *chunk, const ListName &name)
 {
     const auto *lineEnd = reinterpret_cast<const unsigned char *>(chunk);
@@ -211,14 +215,20 @@ bool chunkEndsBodyLine(const char *buffer, std::size_t at, const ListName &name)
 // Whether the last piece of the line that holds the chunk at buffer[at] names
 // the name, `from` being a line start at or before the line's.  Moves `at` and
 // `from` past that line, to the end of the range if it has no newline there.
+// Needs the chunk at `at` to hold no newline, so that the line runs on past it;
+// and where no newline follows, the line to end at a piece end, as it does in
+// whole pieces: then its last piece is the one before `end`, and is whole.
 bool lastPieceNames(const char *buffer, std::size_t end, const ListName &name, std::size_t &from,
                     std::size_t &at)
 {
+    LIST_CHECK(std::memchr(buffer + at, '\n', CHUNK_SIZE) == nullptr);
     const std::size_t start = lineStart(buffer, from, at);
     // The line holds a chunk without a newline: likely long, so memchr at once.
     const std::size_t newline = firstNewline(buffer, at + CHUNK_SIZE, end);
     const std::size_t lastPiece = start + (newline - start) / PIECE_SIZE * PIECE_SIZE;
     at = from = std::min(newline + 1, end);
+    // A last piece stands before `at` exactly when the newline does.
+    LIST_CHECK((lastPiece < at) == (newline < end));
     return lastPiece < at && pieceNames(buffer + lastPiece, at - lastPiece, name);
 }
 
@@ -244,9 +254,10 @@ bool namedByChunkTest(const char *buffer, std::size_t end, const ListName &name)
 }
 
 // Whether buffer[at] starts a piece, `from` being a piece start at or before
-// it.
+// it: from <= at, or the pieces would be counted from past `at`.
 bool startsPiece(const char *buffer, std::size_t from, std::size_t at)
 {
+    LIST_CHECK(from <= at);
     for (std::size_t newline; (newline = firstNewlineNear(buffer, from, at)) < at;)
         from = newline + 1;
     return (at - from) % PIECE_SIZE == 0;
@@ -301,7 +312,11 @@ bool namedInBuffer(const char *buffer, std::size_t end, const ListName &name, bo
     LIST_CHECK(std::memchr(buffer, '\0', end) == nullptr);
     LIST_CHECK(wholePiecesEnd(buffer, end) == end);
     LIST_CHECK(name.body < PIECE_SIZE);
-    return namedByFastForm(buffer, end, name);
+    // Each answer of a fast form is the rule's: every test that reaches one is
+    // held to the rule.
+    const bool named = namedByFastForm(buffer, end, name);
+    LIST_CHECK(named == namedByPieces(buffer, end, name));
+    return named;
 }
 
 // Whether a piece of buffer[0, end) names either name.

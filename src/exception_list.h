@@ -35,10 +35,13 @@ enum class ListResult { listed, notListed, listMissing, listUnreadable };
 void listCheck(bool holds, const char *fact, int line);
 #endif
 
-// Tells whether a line (piece) of the list at path `file` is exactly `user`
-// or, where the user database gave the account another name, exactly
-// `accountName`; the list is read once either way.  With listUnreadable,
-// *error holds the errno of the open or read that failed.  Writes nothing.
+// Tells whether a piece of the list at path `file` names `user` or, where the
+// user database gave the account another name, `accountName`; the list is read
+// once either way.  A piece is a line cut into LIST_LINE_SIZE - 1 bytes at
+// most, and it names a name when its first bytes are the name's and the byte
+// after them is a newline, a NUL or the piece's end.  Prints nothing.  With
+// listMissing and listUnreadable it sets *error to the errno of the open or
+// read that failed; with listed and notListed it leaves *error alone.
 ListResult userInList(const char *file, const char *user, const char *accountName, int *error);
 
 #endif
