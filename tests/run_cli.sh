@@ -4,19 +4,21 @@
 # Runs a table of command-line cases against the built tool and checks each
 # case's exit status, standard output and standard error, byte for byte.
 #
-#   run_cli.sh --tool PATH --backend nss_wrapper|files --table FILE
+#   run_cli.sh --tool PATH [--lint PATH] --backend nss_wrapper|files --table FILE
 #              [--env NAME=VALUE]... [--launcher WORD]...
 #
+# --lint: the list check, for the table's `lint` rows, beside the tool.
 # nss_wrapper: the --env settings (from tests/CMakeLists.txt) make the tool's
 # user database tests/data/passwd, after the module that finds ldapbob
 # whatever the case (nss_anycase.cpp).
 # files: the launcher (qemu with a sysroot) already serves that same passwd.
 set -u
 
-tool= backend= table= settings=() launcher=()
+tool= lint= backend= table= settings=() launcher=()
 while (($#)); do
     case $1 in
     --tool) tool=$2; shift 2 ;;
+    --lint) lint=$2; shift 2 ;;
     --backend) backend=$2; shift 2 ;;
     --table) table=$2; shift 2 ;;
     --env) settings+=("$2"); shift 2 ;;
@@ -29,10 +31,14 @@ done
     exit 2
 }
 
-WORK=$(mktemp -d)
+# In /tmp, whatever TMPDIR says: the list check looks at every folder above
+# its lists, and those of /tmp are root's, with the sticky bit.
+WORK=$(mktemp -d /tmp/is_tovan_cli.XXXXXX)
 trap 'chmod -R u+rwx "$WORK"; rm -rf "$WORK"' EXIT
 cp "$tool" "$WORK/is_tovan"
+[[ -z $lint ]] || cp "$lint" "$WORK/is_tovan-lint"
 cd "$WORK" || exit 2
+umask 022
 
 environment=()
 ((${#settings[@]})) && environment=(env "${settings[@]}")
@@ -52,10 +58,13 @@ passed=0 failed=0
 #   --stdin-pipe TEXT       standard input is a pipe that carries TEXT
 #   --stdout-to FILE|closed standard output goes there instead (nothing is captured)
 #   --stderr-closed         standard error is closed (nothing is captured)
+#   --any-stdout            standard output is the caller's to check
+# TOOL=PROGRAM check ... runs that program in place of ./is_tovan.
 check() {
-    local prefix=() stdin_pipe= stdout_to= stderr_closed=
+    local prefix=() stdin_pipe= stdout_to= stderr_closed= any_stdout=
     while [[ $1 == --* ]]; do
         case $1 in
+        --any-stdout) any_stdout=1; shift ;;
         --unreadable-for-root) prefix=("${without_read_override[@]}"); shift ;;
         --stdin-pipe) stdin_pipe=$2; shift 2 ;;
         --stdout-to) stdout_to=$2; shift 2 ;;
@@ -73,7 +82,7 @@ check() {
         *) exec >"$stdout_to" ;;
         esac
         if [[ -n $stderr_closed ]]; then exec 2>&-; else exec 2>"$WORK/stderr"; fi
-        command=("${prefix[@]}" "${environment[@]}" "${launcher[@]}" ./is_tovan "$@")
+        command=("${prefix[@]}" "${environment[@]}" "${launcher[@]}" "${TOOL:-./is_tovan}" "$@")
         if [[ -n $stdin_pipe ]]; then
             printf '%b' "$stdin_pipe" | "${command[@]}"
         else
@@ -83,6 +92,7 @@ check() {
     local got=$?
     printf '%b' "$stdout" >"$WORK/stdout.expected"
     printf '%b' "$stderr" >"$WORK/stderr.expected"
+    [[ -z $any_stdout ]] || cp "$WORK/stdout" "$WORK/stdout.expected"
     if [[ $got == "$status" ]] && cmp -s "$WORK/stdout" "$WORK/stdout.expected" &&
         cmp -s "$WORK/stderr" "$WORK/stderr.expected"; then
         passed=$((passed + 1))
@@ -99,6 +109,67 @@ check() {
     done
 }
 
+# lint [OPTION...] LABEL BYTES MODE STATUS FINDINGS STDERR [ARGUMENT...]
+# A row of the list check: BYTES (printf %b) are written to a list of its own
+# with MODE, and ./is_tovan-lint runs with the ARGUMENTs, or with that list
+# alone; @ in an argument, in FINDINGS and in --says stands for the list's
+# path.  FINDINGS are the lines of standard output, in order, each as
+# FILE:LINE:CLASS, with - for the LINE of a finding about the list as a whole;
+# every line must be printable ASCII.  Options:
+#   --says LINE             standard output holds this whole line too (%b)
+#   --unreadable-for-root   as for check
+# Each name a line is said to name ("names ...") that is an account of the
+# tests' passwd with an id of 101 or more, is one the tool finds in that list.
+rows=0
+lint() {
+    local says=() prefix=()
+    while [[ $1 == --* ]]; do
+        case $1 in
+        --says) says+=("$2"); shift 2 ;;
+        --unreadable-for-root) prefix=(--unreadable-for-root); shift ;;
+        esac
+    done
+    local label=$1 bytes=$2 mode=$3 status=$4 findings=$5 stderr=$6 row LC_ALL=C
+    shift 6
+    rows=$((rows + 1))
+    row=row$rows
+    stderr=${stderr//@/$row/list}
+    mkdir -p "$row" && printf '%b' "$bytes" >"$row/list" && chmod "$mode" "$row/list"
+    local arguments=("$@")
+    ((${#arguments[@]})) || arguments=(@)
+    arguments=("${arguments[@]//@/$row/list}")
+    local before=$failed
+    TOOL=./is_tovan-lint check "${prefix[@]}" --any-stdout "$label" "$status" '' "$stderr" "${arguments[@]}"
+    local got shape=() line file number class
+    got=$(cat "$WORK/stdout")
+    while IFS= read -r line; do
+        if [[ $line =~ ^([^:]*):([0-9]+):\ (error|warning|note):\ [[:print:]]+$ ]] ||
+            [[ $line =~ ^([^:]*)():\ (error|warning|note):\ [[:print:]]+$ ]]; then
+            file=${BASH_REMATCH[1]} number=${BASH_REMATCH[2]:--} class=${BASH_REMATCH[3]}
+            shape+=("${file//$row\/list/@}:$number:$class")
+        else
+            shape+=("not a finding: $(printf '%q' "$line")")
+        fi
+    done <<<"$got"
+    [[ -n $got ]] || shape=()
+    local expected=($findings) said
+    if [[ "${shape[*]}" != "${expected[*]}" ]]; then
+        echo "not ok: $label: findings [${shape[*]}], expected [${expected[*]}]"
+        failed=$((failed + 1))
+    fi
+    for said in "${says[@]}"; do
+        said=$(printf '%b' "${said//@/$row/list}")
+        grep -qxF -- "$said" <<<"$got" || { echo "not ok: $label: no line [$said]"; failed=$((failed + 1)); }
+    done
+    ((failed == before)) || { printf '  %s\n' "$got" | head -20; return; }
+    # What a line is said to name, the tool finds there.
+    local name
+    while IFS=$'\t' read -r file name; do
+        awk -F: -v name="$name" '$1 == name && $3 >= 101 { found = 1 } END { exit !found }' "$passwd" || continue
+        TOOL=./is_tovan check "agrees with the tool: $label: $name" 1 "user $name is in $file\n" '' -v "$name" "$file"
+    done < <(sed -n 's/^\([^:]*\):[0-9]*: [a-z]*: .*names "\([A-Za-z0-9._-]*\)"$/\1\t\2/p' <<<"$got")
+}
+
 # on BACKEND check ...: a case whose outcome depends on the user database's backend.
 on() {
     [[ $1 == "$backend" ]] || return 0
@@ -106,6 +177,7 @@ on() {
     "$@"
 }
 
+passwd=$(dirname "$table")/data/passwd
 source "$table"
 echo "$(basename "$table") on $backend: $passed passed, $failed failed"
 ((failed == 0 && passed > 0))
