@@ -1,20 +1,24 @@
 # SPDX-License-Identifier: ISC
 # Copyright (c) 2026 The is_tovan developers
 # What `cmake --install` puts in place, the same bytes whoever builds it:
-# the tool, its manual page, completion for bash, zsh and fish, and LICENSE,
+# the tool and the list check, their manual pages, completion for bash, zsh
+# and fish, and LICENSE,
 # NEWS and the examples (the PAM wrapper, a systemd unit) in the documentation
 # folder.  Then the release
 # tarball (the dist target), and the .deb and .rpm that CPack builds
 # (cpack -G DEB, cpack -G RPM in the build folder), which add what Debian's
 # format asks for.
 include(GNUInstallDirs)
-install(TARGETS is_tovan RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
-install(FILES completion/is_tovan DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions
+install(TARGETS is_tovan is_tovan_lint RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT tool)
+install(FILES completion/is_tovan completion/is_tovan-lint
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/bash-completion/completions COMPONENT tool)
+install(FILES completion/_is_tovan completion/_is_tovan-lint DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/zsh/site-functions
         COMPONENT tool)
-install(FILES completion/_is_tovan DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/zsh/site-functions COMPONENT tool)
-install(FILES completion/is_tovan.fish DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/fish/vendor_completions.d
-        COMPONENT tool)
-install(FILES man/is_tovan.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT documents)
+install(FILES completion/is_tovan.fish completion/is_tovan-lint.fish
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/fish/vendor_completions.d COMPONENT tool)
+set(IS_TOVAN_PAGES is_tovan.1 is_tovan-lint.1)
+list(TRANSFORM IS_TOVAN_PAGES PREPEND man/ OUTPUT_VARIABLE pages)
+install(FILES ${pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT documents)
 install(FILES LICENSE NEWS DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT documents)
 # is_tovan_examples(COMPONENT FOLDER [EXCLUDE_FROM_ALL]): the PAM wrapper and
 # the systemd unit in FOLDER/examples, naming the tool by the absolute path it
@@ -114,7 +118,8 @@ file(WRITE ${PROJECT_BINARY_DIR}/debian/changelog "${changelog}")
 
 # Compressed without a name or time stamp, so that builds are reproducible.
 set(compressed)
-foreach(file ${PROJECT_SOURCE_DIR}/man/is_tovan.1 ${PROJECT_BINARY_DIR}/debian/changelog)
+list(TRANSFORM IS_TOVAN_PAGES PREPEND ${PROJECT_SOURCE_DIR}/man/ OUTPUT_VARIABLE pages)
+foreach(file ${pages} ${PROJECT_BINARY_DIR}/debian/changelog)
   get_filename_component(name ${file} NAME)
   set(output ${PROJECT_BINARY_DIR}/compressed/${name}.gz)
   add_custom_command(OUTPUT ${output}
@@ -124,8 +129,9 @@ foreach(file ${PROJECT_SOURCE_DIR}/man/is_tovan.1 ${PROJECT_BINARY_DIR}/debian/c
   list(APPEND compressed ${output})
 endforeach()
 add_custom_target(compressed_docs ALL DEPENDS ${compressed})
-install(FILES ${PROJECT_BINARY_DIR}/compressed/is_tovan.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
-        COMPONENT packages EXCLUDE_FROM_ALL)
+list(TRANSFORM IS_TOVAN_PAGES PREPEND ${PROJECT_BINARY_DIR}/compressed/ OUTPUT_VARIABLE pages)
+list(TRANSFORM pages APPEND .gz)
+install(FILES ${pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT packages EXCLUDE_FROM_ALL)
 install(FILES ${PROJECT_BINARY_DIR}/debian/copyright ${PROJECT_BINARY_DIR}/compressed/changelog.gz
         DESTINATION ${IS_TOVAN_PACKAGE_DOCDIR} COMPONENT packages EXCLUDE_FROM_ALL)
 is_tovan_examples(packages ${IS_TOVAN_PACKAGE_DOCDIR} EXCLUDE_FROM_ALL)
@@ -146,7 +152,8 @@ administrators: does the user qualify, or is the user excluded? It excludes\n\
 the name root, accounts whose id is below 101, and names that stand as a\n\
 whole line in an exception list given on the command line. The answer is the\n\
 exit status (0 qualifies, 1 excluded, 255 cannot tell); -v adds one line\n\
-with the reason.")
+with the reason. is_tovan-lint checks a list before it goes live, and\n\
+says where an entry or the list does not do what it looks like.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

@@ -42,8 +42,8 @@ enum class Level { error, warning, note };
 // What the check knows of an entry, a name some piece of the list names.
 struct Entry {
     std::size_t firstLine; // the line that named it first
-    std::size_t lastLine;  // and last, so that a line's pieces name it once
-    bool lookedUp;         // its account was looked up and spoken of
+    std::size_t lastLine; // and last, so that a line's pieces name it once
+    bool lookedUp; // its account was looked up and spoken of
 };
 
 // An entry whose account the user database gives back under another name.
@@ -71,12 +71,12 @@ struct Lint {
 // bytes, and a piece names its bytes up to its first NUL or newline.
 struct Scan {
     std::size_t line = 1;
-    std::size_t length = 0;   // the line's bytes so far, its newline not counted
+    std::size_t length = 0; // the line's bytes so far, its newline not counted
     std::size_t firstNul = 0; // 1 + where its first NUL stands, or 0
-    std::size_t pieces = 0;   // its pieces finished so far
+    std::size_t pieces = 0; // its pieces finished so far
     std::size_t pieceBytes = 0;
     bool pieceNulSeen = false; // a NUL has ended the name of the piece
-    std::string name;          // the name of the piece, so far
+    std::string name; // the name of the piece, so far
     // The distinct names the line's pieces name, each with its piece's number.
     std::vector<std::pair<std::size_t, Known *>> named;
 };
@@ -162,14 +162,10 @@ static std::string quoted(const std::string &name)
 static const char *blankAt(char end)
 {
     switch (end) {
-    case ' ':
-        return "a blank";
-    case '\t':
-        return "a tab";
-    case '\r':
-        return "a carriage return";
-    default:
-        return nullptr;
+    case ' ': return "a blank";
+    case '\t': return "a tab";
+    case '\r': return "a carriage return";
+    default: return nullptr;
     }
 }
 
@@ -184,7 +180,8 @@ static void lookUp(Lint &lint, std::size_t line, const std::string &entry)
     }
     const struct passwd *account = getpwnam(entry.c_str());
     if (account == nullptr) {
-        report(lint, line, Level::warning, "no account %s here: a typo, or an account only other hosts have",
+        report(lint, line, Level::warning,
+               "no account %s here: a typo, or an account only other hosts have",
                quoted(entry).c_str());
         return;
     }
@@ -211,7 +208,8 @@ static void checkEntry(Lint &lint, std::size_t line, Known &known)
         report(lint, line, Level::warning, "a line of blanks only, %s, names no account",
                quoted(entry).c_str());
     } else if (first != nullptr || last != nullptr) {
-        const std::string trimmed = entry.substr(start, entry.find_last_not_of(" \t\r") + 1 - start);
+        const std::string trimmed =
+            entry.substr(start, entry.find_last_not_of(" \t\r") + 1 - start);
         report(lint, line, Level::error, "%s %s with %s, which the tool keeps: it does not name %s",
                quoted(entry).c_str(), first != nullptr ? "begins" : "ends",
                first != nullptr ? first : last, quoted(trimmed).c_str());
@@ -259,7 +257,8 @@ static void finishLine(Lint &lint, Scan &scan)
             report(lint, scan.line, Level::note, "piece %zu names %s", piece,
                    quoted(name->first).c_str());
     } else if (scan.firstNul != 0) {
-        const std::string what = scan.named.empty() ? "nobody" : quoted(scan.named[0].second->first);
+        const std::string what =
+            scan.named.empty() ? "nobody" : quoted(scan.named[0].second->first);
         report(lint, scan.line, Level::error,
                "a NUL byte at byte %zu ends what the tool compares: the line names %s",
                scan.firstNul, what.c_str());

@@ -26,6 +26,7 @@ TOOL=./is_tovan-lint check 'strict, but no list'          255 '' "$usage" -s
 #    label                        bytes                   mode status findings        stderr    arguments
 lint 'a clean list prints nothing' 'alice\nbob\n'           644 0 ''                      ''
 lint 'no final newline'            'alice\nbob'             644 0 ''                      ''
+lint 'empty lines are no finding'  'alice\n\n\nbob\n'     644 0 ''                      ''
 lint 'strict, and clean'           'alice\n'                644 0 ''                      ''        -s @
 lint --says "$cr_error" 'CR LF: an error a line, empty lines too' \
                                    'alice\r\nbob\r\n\r\n'   644 1 '@:1:error @:2:error @:3:warning' ''

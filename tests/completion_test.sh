@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: ISC
 # Copyright (c) 2026 The is_tovan developers
-# Completes each row's words in the real shell, with the completion file
-# given, and checks what it offers.  User names come from the tests' own
-# passwd: CTest runs it under nss_wrapper.
-#   completion_test.sh bash|zsh|fish COMPLETION-FILE
+# Completes each row's words in the real shell, with the completion files
+# given, the tool's and the list check's, and checks what it offers.  User
+# names come from the tests' own passwd: CTest runs it under nss_wrapper.
+#   completion_test.sh bash|zsh|fish TOOL-COMPLETION LINT-COMPLETION
 set -u
-shell=$1 file=$(realpath "$2")
+shell=$1 file=$(realpath "$2") lint_file=$(realpath "$3") command=is_tovan
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/here/lists" && cd "$work/here" && touch lists/names lists/others || exit 2
@@ -14,13 +14,15 @@ mkdir -p "$work/here/lists" && cd "$work/here" && touch lists/names lists/others
 # offers_SHELL WORD...: what the shell offers for the last word, one a line.
 offers_bash() {
     source "$file"
-    COMP_WORDS=(is_tovan "$@")
+    source "$lint_file"
+    COMP_WORDS=("$command" "$@")
     COMP_CWORD=$#
-    _is_tovan
+    "_${command//-/_}"
     printf '%s\n' "${COMPREPLY[@]}"
 }
 offers_fish() {
-    fish --no-config -c 'source $argv[1]; complete -C (string join -- " " is_tovan $argv[2..])' "$file" "$@" | cut -f1
+    fish --no-config -c 'source $argv[1]; source $argv[2]; complete -C (string join -- " " $argv[3..])' \
+        "$file" "$lint_file" "$command" "$@" | cut -f1
 }
 # zsh completes only in its line editor: an interactive zsh on a pseudo
 # terminal types the words and a tab, and compadd writes down what it adds.
@@ -36,9 +38,9 @@ offers_zsh() {
             builtin compadd \"\$@\"; }"
         zpty -w z "PS1=\"REA\"\"DY> \""
         zpty -r z line "*READY> "
-        zpty -w -n z "is_tovan ${(j: :)@[3,-1]}"$'\''\t'\''
+        zpty -w -n z "${(j: :)@[3,-1]}"$'\''\t'\''
         zpty -w z $'\''\C-u'\''"print DO\"\"NE"
-        zpty -r z line "*DONE*"' zsh "$(dirname "$file")" "$work/offered" "$@"
+        zpty -r z line "*DONE*"' zsh "$(dirname "$file")" "$work/offered" "$command" "$@"
     local last=${!#} folder=
     [[ $last == */* ]] && folder=${last%/*}/
     sed "s|^|$folder|" "$work/offered"
@@ -55,7 +57,7 @@ row() {
         passed=$((passed + 1))
     else
         failed=$((failed + 1))
-        echo "not ok: is_tovan $*<TAB>: got [$got], expected [$expected]"
+        echo "not ok: $command $*<TAB>: got [$got], expected [$expected]"
     fi
 }
 
@@ -75,5 +77,12 @@ row 'lists/names lists/others'  alice lists/
 row 'lists/names'               -v alice lists/n
 row ''                          alice lists/names ''
 row ''                          -v alice lists/names ''
+command=is_tovan-lint
+row '-s lists'                  ''
+row '-s'                        -
+row 'lists'                     -s ''
+row 'lists/names lists/others'  lists/
+row 'lists'                     lists/names ''
+row 'lists/names'               -s lists/names lists/n
 echo "completion ($shell): $passed passed, $failed failed"
 ((failed == 0))
