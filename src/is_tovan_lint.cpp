@@ -7,6 +7,12 @@
 // with -s, no warning), 1 for one, 255 when a list exists but cannot be read,
 // or for a bad command line.  Unlike the tool, it keeps what it learns of
 // each distinct entry, so its memory grows with them, and only with them.
+
+// The sticky bit, S_ISVTX, is of POSIX's XSI option, which every system with a
+// sticky /tmp has; the rest is POSIX.1-2008's base.
+#ifndef _XOPEN_SOURCE
+#define _XOPEN_SOURCE 700
+#endif
 #include <algorithm>
 #include <cerrno>
 #include <cstdarg>
