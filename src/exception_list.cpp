@@ -173,9 +173,11 @@ struct ChunkTest {
 // reads back from each newline to the body's last two bytes, and to the
 // newline before a line of the body's length.  That is body + 1 bytes back at
 // most, and so at most PIECE_SIZE, as the body is shorter than a piece: no
-// further back than the newlines before the buffer reach.
+// further back than the newlines before the buffer reach.  The caller keeps
+// the chunk's CHUNK_SIZE bytes within the range.
 ChunkTest testChunk(const char *chunk, const ListName &name)
 {
+    LIST_CHECK(name.body < PIECE_SIZE);
     const auto *lineEnd = reinterpret_cast<const unsigned char *>(chunk);
     const auto *bodyLast = lineEnd - 1;
     const auto *bodySecondLast = lineEnd - std::min<std::size_t>(name.body + 1, 2);
@@ -195,7 +197,9 @@ ChunkTest testChunk(const char *chunk, const ListName &name)
 }
 
 // Whether the body stands right before `newline`, compared from its end: most
-// lines differ at once.
+// lines differ at once.  It reads name.body bytes back: skipping probes no
+// newline before buffer[name.body], and the chunk test none before buffer[0],
+// which more than name.body newlines precede (testChunk checks the body).
 bool bodyEndsAt(const char *newline, const ListName &name)
 {
     using Reverse = std::reverse_iterator<const char *>;
