@@ -10,6 +10,7 @@
 #include <cstring>
 #include <pwd.h>
 
+#include "account.h"
 #include "exception_list.h"
 
 [[maybe_unused]] static const char sccsId[] = "%W% %G% is_tovan: user eligibility check";
@@ -17,9 +18,6 @@
 // Lists in use are read in pieces of 127 bytes; only tests of the lookup
 // build it at another size.
 static_assert(LIST_LINE_SIZE == 128, "the tool reads lists in 127-byte pieces");
-
-// Accounts below this id belong to the system.
-constexpr std::int32_t LOW_UID_LIMIT = 101;
 
 enum class Verdict : int { qualifies = 0, excluded = 1, error = -1 };
 
@@ -32,16 +30,6 @@ enum class Verdict : int { qualifies = 0, excluded = 1, error = -1 };
 {
     std::fprintf(stderr, "Usage: %s [-v] user [file]\n", name);
     finish(Verdict::error);
-}
-
-// Ids count as signed 32-bit numbers, so an unsigned id of 2^31 or more is
-// negative; copying the bits keeps that well defined on every compiler.
-static std::int32_t signedId(uid_t uid)
-{
-    const auto bits = static_cast<std::uint32_t>(uid);
-    std::int32_t id;
-    std::memcpy(&id, &bits, sizeof id);
-    return id;
 }
 
 int main(int argc, char *argv[])
@@ -63,7 +51,7 @@ int main(int argc, char *argv[])
         usage(argv[0]);
 
     // Decided by name alone, so it holds even where no such account exists.
-    if (std::strcmp(user, "root") == 0) {
+    if (std::strcmp(user, ROOT_NAME) == 0) {
         if (verbose)
             std::printf("user is root\n");
         finish(Verdict::excluded);

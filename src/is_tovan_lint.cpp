@@ -29,6 +29,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "account.h"
 #include "exception_list.h"
 
 [[maybe_unused]] static const char sccsId[] = "%W% %G% is_tovan-lint: exception list check";
@@ -36,9 +37,6 @@
 // What the lint says a line names is what the tool finds there.
 static_assert(LIST_LINE_SIZE == 128, "the tool reads lists in 127-byte pieces");
 constexpr std::size_t PIECE_SIZE = LIST_LINE_SIZE - 1;
-
-// As the tool's: accounts below this id are excluded, list or no list.
-constexpr std::int32_t LOW_UID_LIMIT = 101;
 
 // The exit status: the worst over all lists, so the order counts.
 enum class Status : int { clean = 0, findings = 1, cannotTell = 255 };
@@ -107,15 +105,6 @@ static Status cannotRead(const char *file, int error)
     return Status::cannotTell;
 }
 
-// As the tool takes ids: signed 32-bit numbers, by their bits.
-static std::int32_t signedId(uid_t uid)
-{
-    const auto bits = static_cast<std::uint32_t>(uid);
-    std::int32_t id;
-    std::memcpy(&id, &bits, sizeof id);
-    return id;
-}
-
 // A name as a C string literal: printable ASCII as it is, but for the quote
 // and the backslash, and every other byte escaped, so that no byte of a list
 // reaches the terminal raw.
@@ -163,8 +152,10 @@ static std::string quoted(const std::string &name)
     std::putchar('\n');
 }
 
-// What stands at an end of a name, where it is a blank, a tab or a carriage
-// return, which the tool keeps as part of the name; or nullptr.
+// The blanks the tool keeps as part of a name, where a reader sees none.
+constexpr char BLANKS[] = " \t\r";
+
+// What stands at an end of a name, where it is one of BLANKS; or nullptr.
 static const char *blankAt(char end)
 {
     switch (end) {
@@ -180,8 +171,9 @@ static const char *blankAt(char end)
 static void lookUp(Lint &lint, std::size_t line, const std::string &entry)
 {
     // Decided by the name alone, as the tool decides it.
-    if (entry == "root") {
-        report(lint, line, Level::note, "\"root\" is excluded by its name, list or no list");
+    if (entry == ROOT_NAME) {
+        report(lint, line, Level::note, "%s is excluded by its name, list or no list",
+               quoted(entry).c_str());
         return;
     }
     const struct passwd *account = getpwnam(entry.c_str());
@@ -206,28 +198,28 @@ static void lookUp(Lint &lint, std::size_t line, const std::string &entry)
 static void checkEntry(Lint &lint, std::size_t line, Known &known)
 {
     const std::string &entry = known.first;
+    const std::string shown = quoted(entry);
     const char *const first = blankAt(entry.front());
     const char *const last = blankAt(entry.back());
-    const std::size_t start = entry.find_first_not_of(" \t\r");
+    const std::size_t start = entry.find_first_not_of(BLANKS);
     bool flagged = true;
     if (start == std::string::npos) {
         report(lint, line, Level::warning, "a line of blanks only, %s, names no account",
-               quoted(entry).c_str());
+               shown.c_str());
     } else if (first != nullptr || last != nullptr) {
-        const std::string trimmed =
-            entry.substr(start, entry.find_last_not_of(" \t\r") + 1 - start);
+        const std::string trimmed = entry.substr(start, entry.find_last_not_of(BLANKS) + 1 - start);
         report(lint, line, Level::error, "%s %s with %s, which the tool keeps: it does not name %s",
-               quoted(entry).c_str(), first != nullptr ? "begins" : "ends",
-               first != nullptr ? first : last, quoted(trimmed).c_str());
+               shown.c_str(), first != nullptr ? "begins" : "ends", first != nullptr ? first : last,
+               quoted(trimmed).c_str());
     } else if (entry.front() == '#') {
         report(lint, line, Level::warning,
-               "%s looks like a comment, but the tool has none: the line names %s",
-               quoted(entry).c_str(), quoted(entry).c_str());
+               "%s looks like a comment, but the tool has none: the line names %s", shown.c_str(),
+               shown.c_str());
     } else {
         flagged = false;
     }
     if (known.second.firstLine != line)
-        report(lint, line, Level::note, "%s repeats line %zu", quoted(entry).c_str(),
+        report(lint, line, Level::note, "%s repeats line %zu", shown.c_str(),
                known.second.firstLine);
     if (!flagged && !known.second.lookedUp) {
         known.second.lookedUp = true;
@@ -299,11 +291,14 @@ static void scanByte(Lint &lint, Scan &scan, char byte)
         finishPiece(lint, scan);
 }
 
-// Reads the open list to its end, or to a read that fails.
+// Reads the open list to its end and reports what its lines hold, then the
+// entries the user database spells otherwise.  Returns cannotTell where a read
+// fails, having said so on standard error, and clean otherwise: the findings
+// are counted in `lint`.
 static Status scanList(Lint &lint, int list)
 {
     Scan scan;
-    char block[64 * 1024];
+    char block[LIST_BLOCK_SIZE];
     ssize_t got = 0;
     while ((got = read(list, block, sizeof block)) > 0) {
         for (ssize_t at = 0; at < got; at++)
@@ -385,25 +380,29 @@ static const char *kindOf(mode_t mode)
     return S_ISSOCK(mode) ? "socket" : "device";
 }
 
-// Checks one list; its findings on standard output, what stops the check on
-// standard error.
+// A list that a failed lstat or stat, with `error`, says is not there: where
+// there is nothing, an error `what` it is, for then every account qualifies,
+// as the tool lets it.  Any other failure stops the check of the list.
+static Status absent(Lint &lint, int error, const char *what)
+{
+    if (error != ENOENT)
+        return cannotRead(lint.file, error);
+    report(lint, 0, Level::error, "the list %s, so every account qualifies", what);
+    return Status::findings;
+}
+
+// Checks one list: its findings on standard output, what stops the check on
+// standard error.  Returns findings for an error, or with `strict` a warning;
+// cannotTell where the list exists but cannot be read; clean otherwise.
 static Status lintList(const char *file, bool strict)
 {
     Lint lint;
     lint.file = file;
     struct stat status;
-    if (lstat(file, &status) != 0) {
-        if (errno != ENOENT)
-            return cannotRead(file, errno);
-        report(lint, 0, Level::error, "the list does not exist, so every account qualifies");
-        return Status::findings;
-    }
-    if (stat(file, &status) != 0) {
-        if (errno != ENOENT)
-            return cannotRead(file, errno);
-        report(lint, 0, Level::error, "the list is a link to nothing, so every account qualifies");
-        return Status::findings;
-    }
+    if (lstat(file, &status) != 0)
+        return absent(lint, errno, "does not exist");
+    if (stat(file, &status) != 0)
+        return absent(lint, errno, "is a link to nothing");
     // The tool fails to read a folder, and a FIFO or a device is never opened
     // here, so the check cannot block or touch a device.
     if (S_ISDIR(status.st_mode))
