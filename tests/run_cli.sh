@@ -118,8 +118,10 @@ check() {
 # every line must be printable ASCII.  Options:
 #   --says LINE             standard output holds this whole line too (%b)
 #   --unreadable-for-root   as for check
-# Each name a line is said to name ("names ...") that is an account of the
-# tests' passwd with an id of 101 or more, is one the tool finds in that list.
+# What each finding says of a plain name, the tool answers for it, in the same
+# loop: a name a line is said to name is "in" the list, and one it is said not
+# to name, or not to hold, is "not in" it (for accounts that qualify without a
+# list); an unknown account is unknown, a low id low, and root root.
 rows=0
 lint() {
     local says=() prefix=()
@@ -162,12 +164,26 @@ lint() {
         grep -qxF -- "$said" <<<"$got" || { echo "not ok: $label: no line [$said]"; failed=$((failed + 1)); }
     done
     ((failed == before)) || { printf '  %s\n' "$got" | head -20; return; }
-    # What a line is said to name, the tool finds there.
-    local name
-    while IFS=$'\t' read -r file name; do
-        awk -F: -v name="$name" '$1 == name && $3 >= 101 { found = 1 } END { exit !found }' "$passwd" || continue
-        TOOL=./is_tovan check "agrees with the tool: $label: $name" 1 "user $name is in $file\n" '' -v "$name" "$file"
-    done < <(sed -n 's/^\([^:]*\):[0-9]*: [a-z]*: .*names "\([A-Za-z0-9._-]*\)"$/\1\t\2/p' <<<"$got")
+    local claim name id plain='([A-Za-z0-9._#-]+)' agrees="agrees with the tool: $label"
+    while IFS=$'\t' read -r claim file name id; do
+        case $claim in
+        in | out)
+            "${environment[@]}" "${launcher[@]}" ./is_tovan "$name" </dev/null >/dev/null 2>&1 || continue
+            if [[ $claim == in ]]; then
+                TOOL=./is_tovan check "$agrees: $name is in" 1 "user $name is in $file\n" '' -v "$name" "$file"
+            else
+                TOOL=./is_tovan check "$agrees: $name is not in" 0 "user $name is not in $file\n" '' -v "$name" "$file"
+            fi ;;
+        unknown) TOOL=./is_tovan check "$agrees: $name" 255 '' "unknown user: $name\n" -v "$name" "$file" ;;
+        low) TOOL=./is_tovan check "$agrees: $name" 1 "uid is low: $id\n" '' -v "$name" "$file" ;;
+        root) TOOL=./is_tovan check "$agrees: root" 1 'user is root\n' '' -v root "$file" ;;
+        esac
+    done < <(sed -nE -e "s/^([^:]*):[0-9]+: [a-z]+: .* names \"$plain\"\$/in\t\1\t\2/p" \
+                 -e "s/^([^:]*):[0-9]+: [a-z]+: .*does not name \"$plain\"\$/out\t\1\t\2/p" \
+                 -e "s/^([^:]*):[0-9]+: [a-z]+: .* back as \"$plain\", which the list does not hold: .*/out\t\1\t\2/p" \
+                 -e "s/^([^:]*):[0-9]+: [a-z]+: no account \"$plain\" here: .*/unknown\t\1\t\2/p" \
+                 -e "s/^([^:]*):[0-9]+: [a-z]+: \"$plain\" has id (-?[0-9]+), below 101: .*/low\t\1\t\2\t\3/p" \
+                 -e "s/^([^:]*):[0-9]+: [a-z]+: \"root\" is excluded by its name, .*/root\t\1\troot/p" <<<"$got")
 }
 
 # on BACKEND check ...: a case whose outcome depends on the user database's backend.
@@ -177,7 +193,6 @@ on() {
     "$@"
 }
 
-passwd=$(dirname "$table")/data/passwd
 source "$table"
 echo "$(basename "$table") on $backend: $passed passed, $failed failed"
 ((failed == 0 && passed > 0))
