@@ -334,13 +334,13 @@ static void checkOwnerAndMode(Lint &lint, const std::string &what, const struct 
     if ((status.st_mode & S_IWOTH) != 0 && !sticky)
         report(lint, 0, Level::error, "%s is writable by every account", what.c_str());
     else if ((status.st_mode & S_IWGRP) != 0 && !sticky)
-        report(lint, 0, Level::warning, "%s is writable by its group, %ld", what.c_str(),
+        report(lint, 0, Level::warning, "%s is writable by group %ld", what.c_str(),
                static_cast<long>(status.st_gid));
     // As root, an owner that is not root is never the account running it.
     if (status.st_uid != 0 && status.st_uid != geteuid()) // GCOVR_EXCL_BR_LINE
         report(lint, 0, Level::warning,
-               "%s is owned by %ld, neither root nor the account running the check", what.c_str(),
-               static_cast<long>(status.st_uid));
+               "%s is owned by user %ld, neither root nor the account running the check",
+               what.c_str(), static_cast<long>(status.st_uid));
 }
 
 // The list's own mode and owner, then those of each folder on its real path,

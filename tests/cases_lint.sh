@@ -87,7 +87,8 @@ lint --unreadable-for-root 'unreadable' 'alice\n'           000 255 ''  'is_tova
 on nss_wrapper lint 'a read that fails' ''                  644 255 '/proc/self/mem:-:note' 'is_tovan-lint: cannot read /proc/self/mem: Input/output error\n' /proc/self/mem
 lint --says "$readonly_note" 'only its owner reads it' 'alice\n' 600 0 '@:-:note'         ''
 lint 'writable by every account'   'alice\n'                666 1 '@:-:error'             ''
-lint 'writable by its group'       'alice\n'                664 0 '@:-:warning'           ''
+lint --says "@: warning: the list is writable by group $(id -g)" \
+     'writable by its group'       'alice\n'                664 0 '@:-:warning'           ''
 lint 'writable by its group, strict' 'alice\n'              664 1 '@:-:warning'           ''        -s @
 lint 'in a folder any account writes' ''                    644 1 'open/list:-:error'     ''        open/list
 lint 'in a sticky folder'          ''                       644 0 ''                      ''        sticky/list
@@ -97,7 +98,8 @@ lint 'a 1 MB line'                 ''                       644 1 'long:1:error 
 lint 'NUL bytes only'              ''                       644 1 'zeros:1:error'         ''        zeros
 if ((EUID == 0)); then
     mkdir owned && printf 'alice\n' >owned/list && chown 4242 owned owned/list
-    lint 'owned by another account' ''                      644 0 'owned/list:-:warning owned/list:-:warning' '' owned/list
+    lint --says 'owned/list: warning: the list is owned by user 4242, neither root nor the account running the check' \
+         'owned by another account' ''                      644 0 'owned/list:-:warning owned/list:-:warning' '' owned/list
 else
     echo "SKIPPED ROW: 'owned by another account' needs root, to give a file another owner"
 fi
