@@ -83,7 +83,7 @@ lint 'a folder'                    ''                       644 255 ''  'is_tova
 lint 'a link loop'                 ''                       644 255 ''  'is_tovan-lint: cannot read loop: Too many levels of symbolic links\n' loop
 lint 'a path through a file'       ''                       644 255 ''  'is_tovan-lint: cannot read @/x: Not a directory\n' @/x
 lint 'a path of 4096 bytes'        ''                       644 255 ''  "is_tovan-lint: cannot read $long_path: File name too long\\n" "$long_path"
-lint --unreadable-for-root 'unreadable' 'alice\n'           000 255 ''  'is_tovan-lint: cannot read @: Permission denied\n'
+lint --unreadable 'unreadable' 'alice\n'           000 255 ''  'is_tovan-lint: cannot read @: Permission denied\n'
 on nss_wrapper lint 'a read that fails' ''                  644 255 '/proc/self/mem:-:note' 'is_tovan-lint: cannot read /proc/self/mem: Input/output error\n' /proc/self/mem
 lint --says "$readonly_note" 'only its owner reads it' 'alice\n' 600 0 '@:-:note'         ''
 lint 'writable by every account'   'alice\n'                666 1 '@:-:error'             ''
@@ -101,5 +101,5 @@ if ((EUID == 0)); then
     lint --says 'owned/list: warning: the list is owned by user 4242, neither root nor the account running the check' \
          'owned by another account' ''                      644 0 'owned/list:-:warning owned/list:-:warning' '' owned/list
 else
-    echo "SKIPPED ROW: 'owned by another account' needs root, to give a file another owner"
+    skip_row 'owned by another account' 'needs root, to give a file another owner'
 fi

@@ -62,7 +62,7 @@ check 'path printed as given'            1 'user alice is in ./lists//names\n'  
 check 'not listed'                       0 'user alice is not in lists/others\n' ''                         -v alice lists/others
 check 'not listed, quiet'                0 ''                                    ''                         alice lists/others
 check 'last line without newline'        1 'user bob is in lists/tail\n'         ''                         -v bob lists/tail
-check --unreadable-for-root 'list without read permission' \
+check --unreadable lists/locked 'list without read permission' \
                                        255 ''                                    'cannot read list: Permission denied\n' -v alice lists/locked
 check 'list path through a file'       255 ''                                    'cannot read list: Not a directory\n' -v alice lists/names/x
 check 'list is a directory'            255 ''                                    'cannot read list: Is a directory\n' alice lists

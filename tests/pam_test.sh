@@ -10,21 +10,18 @@
 set -u
 tool=$1 template=$2 pamtester=$3 pam_wrapper=$4 pam_exec=$5
 shift 5
+source "$(dirname "${BASH_SOURCE[0]}")/unreadable.sh"
 work=$(mktemp -d)
 trap 'chmod -R u+rwx "$work"; rm -rf "$work"' EXIT
 cd "$work" || exit 2
 sed "s|@IS_TOVAN_TOOL@|$tool|" "$template" >is_tovan-pam && chmod 755 is_tovan-pam || exit 2
 mkdir services lists
 printf 'bob\n' >lists/names
-printf 'alice\n' >lists/locked
+printf 'bob\n' >lists/locked
 chmod 000 lists/locked
 pam_environment=()
 for setting in "$@"; do pam_environment+=(-E "$setting"); done
-# Root reads files whatever their mode; without these capabilities it cannot.
-as_user=()
-((EUID == 0)) && as_user=(setpriv --bounding-set=-dac_override,-dac_read_search --)
-
-passed=0 failed=0
+passed=0 failed=0 skipped=0
 let_in='pamtester: account management done.\n' refused='pamtester: System error\n'
 # check LABEL STATUS STDOUT STDERR USER WRAPPER-ARGUMENT...: STDOUT and STDERR
 # take printf %b escapes; each case is a service of its own.
@@ -32,7 +29,7 @@ check() {
     local label=$1 status=$2 stdout=$3 stderr=$4 user=$5 service=case$((passed + failed))
     shift 5
     printf 'account requisite %s quiet %s %s\n' "$pam_exec" "$work/is_tovan-pam" "$*" >"services/$service"
-    "${as_user[@]}" env LD_PRELOAD="$pam_wrapper" PAM_WRAPPER=1 PAM_WRAPPER_SERVICE_DIR="$work/services" \
+    "${without_read_override[@]}" env LD_PRELOAD="$pam_wrapper" PAM_WRAPPER=1 PAM_WRAPPER_SERVICE_DIR="$work/services" \
         PAM_WRAPPER_USE_SYSLOG=1 "$pamtester" "${pam_environment[@]}" "$service" "$user" acct_mgmt \
         >stdout 2>stderr </dev/null
     local got=$?
@@ -53,9 +50,14 @@ check 'id 0 under another name'            1 ''          "$refused" toor   "$wor
 check 'a listed account'                   1 ''          "$refused" bob    "$work/lists/names"
 check 'an unknown account'                 1 ''          "$refused" nobody-here "$work/lists/names"
 check 'a missing list lets the user in'    0 "$let_in"   ''       alice    "$work/lists/missing"
-check 'an unreadable list refuses'         1 ''          "$refused" alice  "$work/lists/locked"
+# The locked list does not name alice: read after all, it would let her in.
+if unreadable lists/locked; then
+    check 'an unreadable list refuses'     1 ''          "$refused" alice  "$work/lists/locked"
+else
+    skip_row 'an unreadable list refuses' "lists/locked can still be read without root's power to read any file"
+fi
 check 'a folder as the list refuses'       1 ''          "$refused" alice  "$work/lists"
 check 'no list named refuses'              1 ''          "$refused" alice
 check 'a relative list path refuses'       1 ''          "$refused" alice  lists/names
-echo "pam: $passed passed, $failed failed"
+echo "pam: $passed passed, $failed failed, $skipped skipped"
 ((failed == 0))

@@ -5,16 +5,18 @@
 # case's exit status, standard output and standard error, byte for byte.
 #
 #   run_cli.sh --tool PATH [--lint PATH] --backend nss_wrapper|files --table FILE
-#              [--env NAME=VALUE]... [--launcher WORD]...
+#              [--env NAME=VALUE]... [--launcher WORD]... [--checker WORD]...
 #
 # --lint: the list check, for the table's `lint` rows, beside the tool.
 # nss_wrapper: the --env settings (from tests/CMakeLists.txt) make the tool's
 # user database tests/data/passwd, after the module that finds ldapbob
 # whatever the case (nss_anycase.cpp).
 # files: the launcher (qemu with a sysroot) already serves that same passwd.
+# --checker: a program that runs each program under test (valgrind), after
+# the launcher; the tool as the list check's oracle runs without it.
 set -u
 
-tool= lint= backend= table= settings=() launcher=()
+tool= lint= backend= table= settings=() launcher=() checker=()
 while (($#)); do
     case $1 in
     --tool) tool=$2; shift 2 ;;
@@ -23,6 +25,7 @@ while (($#)); do
     --table) table=$2; shift 2 ;;
     --env) settings+=("$2"); shift 2 ;;
     --launcher) launcher+=("$2"); shift 2 ;;
+    --checker) checker+=("$2"); shift 2 ;;
     *) echo "run_cli.sh: unknown argument $1" >&2; exit 2 ;;
     esac
 done
@@ -30,6 +33,8 @@ done
     echo "run_cli.sh: needs --tool, --table and --backend nss_wrapper (with --env) or files" >&2
     exit 2
 }
+
+source "$(dirname "${BASH_SOURCE[0]}")/unreadable.sh"
 
 # In /tmp, whatever TMPDIR says: the list check looks at every folder above
 # its lists, and those of /tmp are root's, with the sticky bit.
@@ -43,29 +48,25 @@ umask 022
 environment=()
 ((${#settings[@]})) && environment=(env "${settings[@]}")
 
-# Root reads files whatever their mode; without these capabilities it cannot.
-without_read_override=()
-if ((EUID == 0)); then
-    command -v setpriv >/dev/null || { echo "FAIL: setpriv (util-linux) is needed as root" >&2; exit 1; }
-    without_read_override=(setpriv --bounding-set=-dac_override,-dac_read_search --)
-fi
-
-passed=0 failed=0
+passed=0 failed=0 skipped=0
 
 # check [OPTION...] LABEL STATUS STDOUT STDERR [ARGUMENT...]
 # STDOUT and STDERR take printf %b escapes (\n).  Options:
-#   --unreadable-for-root   run without root's power to read any file
+#   --unreadable FILE       run without root's power to read any file; FILE
+#                           must then be unreadable, or the row is skipped
 #   --stdin-pipe TEXT       standard input is a pipe that carries TEXT
 #   --stdout-to FILE|closed standard output goes there instead (nothing is captured)
 #   --stderr-closed         standard error is closed (nothing is captured)
 #   --any-stdout            standard output is the caller's to check
+#   --unchecked             run without the --checker: the program is not under test
 # TOOL=PROGRAM check ... runs that program in place of ./is_tovan.
 check() {
-    local prefix=() stdin_pipe= stdout_to= stderr_closed= any_stdout=
+    local prefix=() unreadable= stdin_pipe= stdout_to= stderr_closed= any_stdout= checked=("${checker[@]}")
     while [[ $1 == --* ]]; do
         case $1 in
         --any-stdout) any_stdout=1; shift ;;
-        --unreadable-for-root) prefix=("${without_read_override[@]}"); shift ;;
+        --unchecked) checked=(); shift ;;
+        --unreadable) prefix=("${without_read_override[@]}") unreadable=$2; shift 2 ;;
         --stdin-pipe) stdin_pipe=$2; shift 2 ;;
         --stdout-to) stdout_to=$2; shift 2 ;;
         --stderr-closed) stderr_closed=1; shift ;;
@@ -73,6 +74,11 @@ check() {
     done
     local label=$1 status=$2 stdout=$3 stderr=$4
     shift 4
+    # The answer counts only where the file really cannot be read.
+    if [[ -n $unreadable ]] && ! unreadable "$unreadable"; then
+        skip_row "$label" "$unreadable can still be read without root's power to read any file"
+        return
+    fi
     : >"$WORK/stdout"
     : >"$WORK/stderr"
     (
@@ -82,7 +88,7 @@ check() {
         *) exec >"$stdout_to" ;;
         esac
         if [[ -n $stderr_closed ]]; then exec 2>&-; else exec 2>"$WORK/stderr"; fi
-        command=("${prefix[@]}" "${environment[@]}" "${launcher[@]}" "${TOOL:-./is_tovan}" "$@")
+        command=("${prefix[@]}" "${environment[@]}" "${launcher[@]}" "${checked[@]}" "${TOOL:-./is_tovan}" "$@")
         if [[ -n $stdin_pipe ]]; then
             printf '%b' "$stdin_pipe" | "${command[@]}"
         else
@@ -117,18 +123,18 @@ check() {
 # FILE:LINE:CLASS, with - for the LINE of a finding about the list as a whole;
 # every line must be printable ASCII.  Options:
 #   --says LINE             standard output holds this whole line too (%b)
-#   --unreadable-for-root   as for check
+#   --unreadable            as for check, with the list as FILE
 # What each finding says of a plain name, the tool answers for it, in the same
 # loop: a name a line is said to name is "in" the list, and one it is said not
 # to name, or not to hold, is "not in" it (for accounts that qualify without a
 # list); an unknown account is unknown, a low id low, and root root.
 rows=0
 lint() {
-    local says=() prefix=()
+    local says=() unreadable=
     while [[ $1 == --* ]]; do
         case $1 in
         --says) says+=("$2"); shift 2 ;;
-        --unreadable-for-root) prefix=(--unreadable-for-root); shift ;;
+        --unreadable) unreadable=1; shift ;;
         esac
     done
     local label=$1 bytes=$2 mode=$3 status=$4 findings=$5 stderr=$6 row LC_ALL=C
@@ -141,7 +147,10 @@ lint() {
     ((${#arguments[@]})) || arguments=(@)
     arguments=("${arguments[@]//@/$row/list}")
     local before=$failed
+    local prefix=() skipped_before=$skipped
+    [[ -z $unreadable ]] || prefix=(--unreadable "$row/list")
     TOOL=./is_tovan-lint check "${prefix[@]}" --any-stdout "$label" "$status" '' "$stderr" "${arguments[@]}"
+    ((skipped == skipped_before)) || return
     local got shape=() line file number class
     got=$(cat "$WORK/stdout")
     while IFS= read -r line; do
@@ -170,13 +179,13 @@ lint() {
         in | out)
             "${environment[@]}" "${launcher[@]}" ./is_tovan "$name" </dev/null >/dev/null 2>&1 || continue
             if [[ $claim == in ]]; then
-                TOOL=./is_tovan check "$agrees: $name is in" 1 "user $name is in $file\n" '' -v "$name" "$file"
+                TOOL=./is_tovan check --unchecked "$agrees: $name is in" 1 "user $name is in $file\n" '' -v "$name" "$file"
             else
-                TOOL=./is_tovan check "$agrees: $name is not in" 0 "user $name is not in $file\n" '' -v "$name" "$file"
+                TOOL=./is_tovan check --unchecked "$agrees: $name is not in" 0 "user $name is not in $file\n" '' -v "$name" "$file"
             fi ;;
-        unknown) TOOL=./is_tovan check "$agrees: $name" 255 '' "unknown user: $name\n" -v "$name" "$file" ;;
-        low) TOOL=./is_tovan check "$agrees: $name" 1 "uid is low: $id\n" '' -v "$name" "$file" ;;
-        root) TOOL=./is_tovan check "$agrees: root" 1 'user is root\n' '' -v root "$file" ;;
+        unknown) TOOL=./is_tovan check --unchecked "$agrees: $name" 255 '' "unknown user: $name\n" -v "$name" "$file" ;;
+        low) TOOL=./is_tovan check --unchecked "$agrees: $name" 1 "uid is low: $id\n" '' -v "$name" "$file" ;;
+        root) TOOL=./is_tovan check --unchecked "$agrees: root" 1 'user is root\n' '' -v root "$file" ;;
         esac
     done < <(sed -nE -e "s/^([^:]*):[0-9]+: [a-z]+: .* names \"$plain\"\$/in\t\1\t\2/p" \
                  -e "s/^([^:]*):[0-9]+: [a-z]+: .*does not name \"$plain\"\$/out\t\1\t\2/p" \
@@ -194,5 +203,5 @@ on() {
 }
 
 source "$table"
-echo "$(basename "$table") on $backend: $passed passed, $failed failed"
+echo "$(basename "$table") on $backend: $passed passed, $failed failed, $skipped skipped"
 ((failed == 0 && passed > 0))
