@@ -36,11 +36,19 @@ lint --says '@:1: error: "\\tbob" begins with a tab, which the tool keeps: it do
 lint 'a leading blank, then a CR'  ' bob\r\n'               644 1 '@:1:error'             ''
 lint 'blanks only'                 'alice\n \t\n'           644 0 '@:2:warning'           ''
 lint 'blanks only, strict'         ' \n'                    644 1 '@:1:warning'           ''        -s @
-lint --says '@:1: warning: "#alice" looks like a comment, but the tool has none: the line names "#alice"' \
+lint --says '@:1: warning: "#alice" looks like a comment, but the tool has none: the line names "#alice", and "alice" qualifies' \
      'a comment'                   '#alice\nbob\n'          644 0 '@:1:warning'           ''
+lint --says '@:1: warning: "#nosuch" looks like a comment, but the tool has none: the line names "#nosuch"' \
+     'a comment of no account'     '#nosuch\n'              644 0 '@:1:warning'           ''
+lint --says '@:1: warning: "#alice" looks like a comment, but the tool has none: the line names "#alice"' \
+     'a comment of an account listed' '#alice\nalice\n'      644 0 '@:1:warning'           ''
+lint 'a comment, then a CR'        '# exceptions\r\nalice\r\n' 644 1 '@:1:warning @:2:error' ''
 lint --says '@:2: warning: no account "nosuch" here: a typo, or an account only other hosts have' \
      'an unknown account'          'alice\nnosuch\n'        644 0 '@:2:warning'           ''
 lint 'an unknown account, strict'  'nosuch\n'               644 1 '@:1:warning'           ''        -s @
+lint 'an unknown account, once'    'nosuch\nnosuch\n'       644 0 '@:1:warning @:2:note'  ''
+lint --says '@:1: warning: no account "rootx" here: a typo, or an account only other hosts have' \
+     'rootx is not root'           'rootx\n'                644 0 '@:1:warning'           ''
 lint --says '@:1: note: "root" is excluded by its name, list or no list' \
      'root'                        'root\n'                 644 0 '@:1:note'              ''        -s @
 lint --says '@:1: note: "toor" has id 0, below 101: excluded, list or no list' \
@@ -58,13 +66,114 @@ lint --says '@:1: error: a line of 132 bytes: the tool reads it as 2 pieces of a
 lint --says '@:1: note: piece 2 names " "' \
      'a 127-byte name, then a blank' "${x127} \n"           644 1 '@:1:error @:1:note @:1:note' ''
 lint 'each name of a line once'    "${x127}${x127}bob"      644 1 '@:1:error @:1:note @:1:note' ''
+lint --says '@:2: error: a line of 130 bytes: the tool reads it as 2 pieces of at most 127 bytes, each as if it began a line' \
+     --says '@:2: note: piece 2 names "bob"' \
+     'pieces counted again a line' "${x127}alice\n${x127}bob\n" 644 1 '@:1:error @:1:note @:1:note @:2:error @:2:note @:2:note' ''
+lint --says '@:1: error: a line of 254 bytes: the tool reads it as 2 pieces of at most 127 bytes, each as if it began a line' \
+     'ends at a piece end'         "${x127}${x127}"         644 1 '@:1:error @:1:note'    ''
+lint --says '@:1: note: piece 2 names "ab"' \
+     'a NUL in a long line'        "${x127}ab\0cd\n"        644 1 '@:1:error @:1:note @:1:note' ''
+lint --says '@:1: note: piece 2 names "alice"' \
+     'a NUL ends its piece only'   "x\0${x127:0:125}alice\n" 644 1 '@:1:error @:1:note @:1:note' ''
 lint --says '@:1: error: a NUL byte at byte 6 ends what the tool compares: the line names "alice"' \
      'a NUL'                       'alice\0ju\0nk\nbob\n'   644 1 '@:1:error'             ''
-lint --says '@:1: error: a NUL byte at byte 1 ends what the tool compares: the line names nobody' \
+lint --says '@:1: error: a NUL byte at byte 1 ends what the tool compares: the line names only the empty name' \
      'a NUL first'                 '\0alice\n'              644 1 '@:1:error'             ''
-lint --says '@:1: warning: no account "d\\xc3\\xa9nis" here: a typo, or an account only other hosts have' \
-     --says '@:2: warning: no account "\\x1b[2J\\"\\\\" here: a typo, or an account only other hosts have' \
-     'bytes shown escaped'         'd\xc3\xa9nis\n\x1b[2J"\\\n' 644 0 '@:1:warning @:2:warning' ''
+lint --says '@:1: error: a NUL byte at byte 2 ends what the tool compares: the line names "a"' \
+     'a NUL ends its line only'    'a\0b\nbob\n'            644 1 '@:1:error'             ''
+lint --says '@:1: warning: no account "d\\303\\251nis" here: a typo, or an account only other hosts have' \
+     --says '@:2: error: "\\033[2J\\"\\\\" holds a control byte, "\\033", at byte 1: no account can have it' \
+     --says '@:3: error: "a\\177b" holds a control byte, "\\177", at byte 2: no account can have it' \
+     --says '@:4: warning: no account "x\\302\\240a" here: a typo, or an account only other hosts have' \
+     'bytes shown escaped'         'd\xc3\xa9nis\n\x1b[2J"\\\na\x7fb\nx\xc2\xa0a\n' 644 1 '@:1:warning @:2:error @:3:error @:4:warning' ''
+
+# Entries no account anywhere can have: what the tool keeps at either end
+# where a reader sees a blank or nothing, and each rule of the widest syntax
+# of account names.  Inside a name, a blank or an unseen character is no
+# finding of its own.
+unseen=('\xc2\xa0' '\xe2\x80\x80' '\xe2\x80\x81' '\xe2\x80\x82' '\xe2\x80\x83' '\xe2\x80\x84' '\xe2\x80\x85'
+        '\xe2\x80\x86' '\xe2\x80\x87' '\xe2\x80\x88' '\xe2\x80\x89' '\xe2\x80\x8a' '\xe2\x80\x8b' '\xe2\x80\xaf'
+        '\xe2\x81\x9f' '\xe2\x81\xa0' '\xe3\x80\x80' '\xef\xbb\xbf')
+# A list of one line for each of them, and the findings expected on each line.
+each_unseen() { # each_unseen BEFORE AFTER LEVEL: prints the list's bytes, then the findings
+    local character line=0 bytes= findings=
+    for character in "${unseen[@]}"; do
+        line=$((line + 1))
+        bytes+="$1$character$2\n"
+        findings+=" @:$line:$3"
+    done
+    printf '%s\t%s' "$bytes" "$findings"
+}
+IFS=$'\t' read -r bytes findings < <(each_unseen '' alice error)
+lint 'each unseen character first' "$bytes"                 644 1 "$findings"             ''
+IFS=$'\t' read -r bytes findings < <(each_unseen alice '' error)
+lint 'each unseen character last'  "$bytes"                 644 1 "$findings"             ''
+IFS=$'\t' read -r bytes findings < <(each_unseen al ice warning)
+lint 'each unseen character inside' "$bytes"                644 0 "$findings"             ''
+lint --says '@:1: error: "\\357\\273\\277alice" begins with a byte order mark (U+FEFF), which the tool keeps: it does not name "alice"' \
+     'a byte order mark'           '\xef\xbb\xbfalice\nbob\n' 644 1 '@:1:error'           ''
+lint --says '@:1: error: "alice\\302\\240" ends with a no-break space (U+00A0), which the tool keeps: it does not name "alice"' \
+     'a no-break space'            'alice\xc2\xa0\n'        644 1 '@:1:error'             ''
+lint --says '@:1: error: "alice:x:1000:1000::/home/alice:/bin/sh" holds a colon at byte 6: no account can have it' \
+     --says '@:1: error: "alice:x:1000:1000::/home/alice:/bin/sh" is no account; it reads as "alice", which qualifies: list "alice"' \
+     'a line of the user database' 'alice:x:1000:1000::/home/alice:/bin/sh\n' 644 1 '@:1:error @:1:error' ''
+lint --says '@:1: error: "corp/alice" holds a slash at byte 5: no account can have it' \
+     'a slash'                     'corp/alice\n'           644 1 '@:1:error'             ''
+lint --says '@:1: error: "1000" is only digits: no account can have it' \
+     --says '@:1: error: "1000" is no account; it reads as the id of "alice", which qualifies: list "alice"' \
+     'an id'                       '1000\n'                 644 1 '@:1:error @:1:error'   ''
+lint 'an id of no account'         '4242\n'                 644 1 '@:1:error'             ''
+lint --says '@:1: note: "0" is no account; it reads as the id of "toor", which has id 0, below 101: excluded, list or no list' \
+     'an id below 101'             '0\n'                    644 1 '@:1:error @:1:note'    ''
+lint --says '@:1: error: "-12" is a minus and digits only: no account can have it' \
+     'a minus and digits'          '-12\n'                  644 1 '@:1:error'             ''
+lint --says '@:2: error: ".." is a folder'"'"'s name: no account can have it' \
+     'a folder'"'"'s name'         '.\n..\n'                644 1 '@:1:error @:2:error'   ''
+lint --says '@:1: error: "al\\001ice" holds a control byte, "\\001", at byte 3: no account can have it' \
+     'a control byte'              'al\001ice\n'            644 1 '@:1:error'             ''
+lint 'a tab inside'                'alice\tbob\n'           644 1 '@:1:error @:1:error @:1:error' ''
+lint --says '@:1: error: "d\\351nis" is not UTF-8 at byte 2: no account can have it' \
+     'not UTF-8'                   'd\xe9nis\n'             644 1 '@:1:error'             ''
+
+# UTF-8 as RFC 3629 has it: each form and each way to break it, one a line.
+utf8='x\xc3\xa9\nx\xe0\xa0\x80\nx\xed\x9f\xbf\nx\xf0\x9f\x98\x80\nx\xf4\x8f\xbf\xbf\n'
+utf8+='x\xc0\xaf\nx\xe0\x80\x80\nx\xed\xa0\x80\nx\xf0\x80\x80\x80\nx\xf4\x90\x80\x80\nx\xf5\x80\x80\x80\n'
+utf8+='x\x80\nx\xe2\x28\xa1\nx\xe2\x82\x28\nx\xe2\x82\n'
+lint --says '@:15: error: "x\\342\\202" is not UTF-8 at byte 2: no account can have it' \
+     'UTF-8 and not'               "$utf8"                  644 1 \
+     '@:1:warning @:2:warning @:3:warning @:4:warning @:5:warning @:6:error @:7:error @:8:error @:9:error @:10:error @:11:error @:12:error @:13:error @:14:error @:15:error' ''
+lint 'said once, each time a line' 'a:b\na:b\nbob \nbob \n' 644 1 '@:1:error @:2:error @:2:note @:3:error @:4:error @:4:note' ''
+lint 'no digits after the minus'   '-\n'                    644 0 '@:1:warning'           ''
+lint 'too large for an id'         '4294967296\n12345678901\n' 644 1 '@:1:error @:2:error' ''
+lint --says '@:1: note: "1000" is no account; it reads as the id of "alice", which line 2 names already' \
+     'an id listed elsewhere'      '1000\nalice\n'          644 1 '@:1:error @:1:note'    ''
+lint 'quotes that do not match'    '"alice\n"\n'            644 0 '@:1:warning @:2:warning' ''
+lint 'comments of no account or excluded' '#\n#root\n#toor\n#a:b\n#alice\n#alice\n' 644 0 \
+     '@:1:warning @:2:warning @:3:warning @:4:warning @:6:note @:5:warning @:6:warning' ''
+on nss_wrapper lint 'a reading without a name' 'nameless bob\n' 644 1 '@:1:error'         ''
+# What an administrator may have meant by an entry that is no account here:
+# an error where the account qualifies, a note where the list names it
+# elsewhere or the tool excludes it without the list.
+lint --says '@:1: error: "Alice" is no account; it reads as "alice", which qualifies: list "alice"' \
+     'in capitals'                 'Alice\n'                644 1 '@:1:error'             ''
+lint 'in capitals, all'            'ALICE\nbob\n'           644 1 '@:1:error'             ''
+lint 'two names on a line'         'alice bob\n'            644 1 '@:1:error @:1:error'   ''
+lint 'names between commas and semicolons' 'alice,bob;lowest\n' 644 1 '@:1:error @:1:error @:1:error' ''
+lint --says '@:1: error: "alice # contractor" is no account; it reads as "alice", which qualifies: list "alice"' \
+     'a comment after the name'    'alice # contractor\n'   644 1 '@:1:error'             ''
+lint 'in quotes'                   '"alice"\n'              644 1 '@:1:error'             ''
+lint 'in single quotes'            "'alice'\n"              644 1 '@:1:error'             ''
+lint 'in typographic quotes'       '\xe2\x80\x9calice\xe2\x80\x9d\n' 644 1 '@:1:error'    ''
+lint --says '@:1: note: "Alice" is no account; it reads as "alice", which line 2 names already' \
+     'a reading listed elsewhere'  'Alice\nalice\n'         644 0 '@:1:note'              ''
+lint --says '@:1: note: "Root" is no account; it reads as "root", which is excluded by its name, list or no list' \
+     'a reading that is root'      'Root\n'                 644 0 '@:1:note'              ''
+lint --says '@:1: note: "TOOR" is no account; it reads as "toor", which has id 0, below 101: excluded, list or no list' \
+     'a reading with a low id'     'TOOR\n'                 644 0 '@:1:note'              ''
+lint 'readings of no account'      'Nosuch\n"nosuch"\nno such\n' 644 0 '@:1:warning @:2:warning @:3:warning' ''
+# Names that other hosts' accounts may well have: at most a warning.
+lint 'names of other hosts'        'john smith\nCORP\\alice\nalice@example.com\nhost$\n' 644 0 \
+     '@:1:warning @:2:warning @:3:warning @:4:warning' ''
 
 # A user database that finds ldapbob whatever the case.
 on nss_wrapper lint --says '@:1: error: the user database gives "LDAPBOB" back as "ldapbob", which the list does not hold: asked for by that name, the account qualifies; list "ldapbob"' \

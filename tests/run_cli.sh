@@ -127,7 +127,9 @@ check() {
 # What each finding says of a plain name, the tool answers for it, in the same
 # loop: a name a line is said to name is "in" the list, and one it is said not
 # to name, or not to hold, is "not in" it (for accounts that qualify without a
-# list); an unknown account is unknown, a low id low, and root root.
+# list); an unknown account is unknown, a low id low, and root root.  A
+# reading said to qualify is "not in" the list, and "in" it once the line the
+# check suggests is added.
 rows=0
 lint() {
     local says=() unreadable=
@@ -186,13 +188,25 @@ lint() {
         unknown) TOOL=./is_tovan check --unchecked "$agrees: $name" 255 '' "unknown user: $name\n" -v "$name" "$file" ;;
         low) TOOL=./is_tovan check --unchecked "$agrees: $name" 1 "uid is low: $id\n" '' -v "$name" "$file" ;;
         root) TOOL=./is_tovan check --unchecked "$agrees: root" 1 'user is root\n' '' -v root "$file" ;;
+        reads)
+            # A reading said to qualify does, and the line suggested excludes it.
+            TOOL=./is_tovan check --unchecked "$agrees: $name is not in" 0 "user $name is not in $file\n" '' \
+                -v "$name" "$file"
+            { cat "$file" && printf '\n%s\n' "$name"; } >"$file.mended"
+            TOOL=./is_tovan check --unchecked "$agrees: $name, listed as suggested, is in" 1 \
+                "user $name is in $file.mended\n" '' -v "$name" "$file.mended" ;;
         esac
     done < <(sed -nE -e "s/^([^:]*):[0-9]+: [a-z]+: .* names \"$plain\"\$/in\t\1\t\2/p" \
                  -e "s/^([^:]*):[0-9]+: [a-z]+: .*does not name \"$plain\"\$/out\t\1\t\2/p" \
                  -e "s/^([^:]*):[0-9]+: [a-z]+: .* back as \"$plain\", which the list does not hold: .*/out\t\1\t\2/p" \
                  -e "s/^([^:]*):[0-9]+: [a-z]+: no account \"$plain\" here: .*/unknown\t\1\t\2/p" \
                  -e "s/^([^:]*):[0-9]+: [a-z]+: \"$plain\" has id (-?[0-9]+), below 101: .*/low\t\1\t\2\t\3/p" \
-                 -e "s/^([^:]*):[0-9]+: [a-z]+: \"root\" is excluded by its name, .*/root\t\1\troot/p" <<<"$got")
+                 -e "s/^([^:]*):[0-9]+: [a-z]+: \"root\" is excluded by its name, .*/root\t\1\troot/p" \
+                 -e "s/^([^:]*):[0-9]+: [a-z]+: .*, and \"$plain\" qualifies\$/out\t\1\t\2/p" \
+                 -e "s/^([^:]*):[0-9]+: [a-z]+: .* it reads as (the id of )?\"$plain\", which qualifies: list \"$plain\"\$/reads\t\1\t\4/p" \
+                 -e "s/^([^:]*):[0-9]+: [a-z]+: .* it reads as (the id of )?\"$plain\", which line [0-9]+ names already\$/in\t\1\t\3/p" \
+                 -e "s/^([^:]*):[0-9]+: [a-z]+: .* it reads as (the id of )?\"$plain\", which has id (-?[0-9]+), below 101: .*/low\t\1\t\3\t\4/p" \
+                 -e "s/^([^:]*):[0-9]+: [a-z]+: .* it reads as \"root\", which is excluded by its name, .*/root\t\1\troot/p" <<<"$got")
 }
 
 # on BACKEND check ...: a case whose outcome depends on the user database's backend.
