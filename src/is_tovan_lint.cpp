@@ -497,13 +497,16 @@ static bool lookUpReading(Lint &lint, Count line, const std::string &entry, cons
     return true;
 }
 
-// An entry that is no account here: what each reading of it finds.  Returns
-// whether any found an account.
-static bool readEntry(Lint &lint, Count line, const std::string &entry)
+// An entry that is no account here: what each reading of it finds, but the
+// reading `said`, which a finding on the line has named already ("" for
+// none).  Returns whether any found an account.  `entry` is one of the list's
+// entries, which outlive the scan: what waits for the end of the list keeps a
+// pointer to it.
+static bool readEntry(Lint &lint, Count line, const std::string &entry, const std::string &said)
 {
     bool found = false;
     for (const Reading &reading : readingsOf(entry)) {
-        if (lookUpReading(lint, line, entry, reading))
+        if (reading.name != said && lookUpReading(lint, line, entry, reading))
             found = true;
     }
     return found;
@@ -522,7 +525,7 @@ static void lookUp(Lint &lint, Count line, const std::string &entry)
     }
     const struct passwd *account = getpwnam(entry.c_str());
     if (account == nullptr) {
-        if (!readEntry(lint, line, entry))
+        if (!readEntry(lint, line, entry, ""))
             report(lint, line, Finding::noAccount,
                    "no account %s here: a typo, or an account only other hosts have",
                    quoted(entry).c_str());
@@ -587,12 +590,12 @@ static void checkEntry(Lint &lint, Count line, NamedEntry &named)
                quoted(seen).c_str());
         // The unseen characters are said; what the rest reads as, once.
         if (firstTime)
-            readEntry(lint, line, seen);
+            readEntry(lint, line, entry, seen);
     } else if (!(why = whyNoAccount(entry)).empty()) {
         report(lint, line, Finding::noAccountCanHave, "%s %s: no account can have it",
                shown.c_str(), why.c_str());
         if (firstTime)
-            readEntry(lint, line, entry);
+            readEntry(lint, line, entry, "");
     } else if (firstTime) {
         lookUp(lint, line, entry);
     }

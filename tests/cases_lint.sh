@@ -157,6 +157,8 @@ on nss_wrapper lint 'a reading without a name' 'nameless bob\n' 644 1 '@:1:error
 lint --says '@:1: error: "Alice" is no account; it reads as "alice", which qualifies: list "alice"' \
      'in capitals'                 'Alice\n'                644 1 '@:1:error'             ''
 lint 'in capitals, all'            'ALICE\nbob\n'           644 1 '@:1:error'             ''
+lint --says '@:1: error: " Alice" is no account; it reads as "alice", which qualifies: list "alice"' \
+     'a blank first, in capitals'  ' Alice\n'               644 1 '@:1:error @:1:error'   ''
 lint 'two names on a line'         'alice bob\n'            644 1 '@:1:error @:1:error'   ''
 lint 'names between commas and semicolons' 'alice,bob;lowest\n' 644 1 '@:1:error @:1:error @:1:error' ''
 lint --says '@:1: error: "alice # contractor" is no account; it reads as "alice", which qualifies: list "alice"' \
