@@ -17,6 +17,8 @@ cd "$work" || exit 2
 sed "s|@IS_TOVAN_TOOL@|$tool|" "$template" >is_tovan-pam && chmod 755 is_tovan-pam || exit 2
 mkdir services lists
 printf 'bob\n' >lists/names
+: >lists/empty
+ln -s nowhere lists/dangling
 printf 'bob\n' >lists/locked
 chmod 000 lists/locked
 pam_environment=()
@@ -43,13 +45,15 @@ check() {
 
 #     label                             status stdout    stderr   user     the wrapper's arguments
 check 'a qualifying account'               0 "$let_in"   ''       alice    "$work/lists/names"
+check 'an empty list lets everyone in'     0 "$let_in"   ''       bob      "$work/lists/empty"
 check 'the lowest ordinary id'             0 "$let_in"   ''       lowest   "$work/lists/names"
 check 'root'                               1 ''          "$refused" root   "$work/lists/names"
 check 'a low id'                           1 ''          "$refused" hundred "$work/lists/names"
 check 'id 0 under another name'            1 ''          "$refused" toor   "$work/lists/names"
 check 'a listed account'                   1 ''          "$refused" bob    "$work/lists/names"
 check 'an unknown account'                 1 ''          "$refused" nobody-here "$work/lists/names"
-check 'a missing list lets the user in'    0 "$let_in"   ''       alice    "$work/lists/missing"
+check 'a missing list refuses'            1 ''          "$refused" alice  "$work/lists/missing"
+check 'a dangling link refuses'            1 ''          "$refused" alice  "$work/lists/dangling"
 # The locked list does not name alice: read after all, it would let her in.
 if unreadable lists/locked; then
     check 'an unreadable list refuses'     1 ''          "$refused" alice  "$work/lists/locked"

@@ -26,7 +26,8 @@ cases="alice    names   0       ''   ''                                     inac
        root     names   1       ''   ''                                     inactive/success  skipped
        nobody-here names 255    ''   \$'unknown user: nobody-here\\n'        failed/exit-code  failed
        mary-jo.smith names 0    ''   ''                                     inactive/success  ran
-       alice    none    0       ''   ''                                     inactive/success  ran
+       alice    none    0       ''   ''                                     failed/exit-code  failed
+       bob      empty   0       ''   ''                                     inactive/success  ran
        alice    folder  255     ''   \$'cannot read list: Is a directory\\n' failed/exit-code  failed"
 
 if [[ ${1-} == --inside ]]; then
@@ -41,6 +42,7 @@ if [[ ${1-} == --inside ]]; then
         case $what in
         names) printf 'bob\n' >"$list" ;;
         folder) mkdir "$list" ;;
+        empty) : >"$list" ;;
         esac
         /is_tovan/bin/is_tovan "$account" "$list" >/run/out 2>/run/err
         status=$?
