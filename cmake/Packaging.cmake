@@ -22,7 +22,9 @@ install(FILES ${pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT docume
 install(FILES LICENSE NEWS DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT documents)
 # is_tovan_examples(COMPONENT FOLDER [EXCLUDE_FROM_ALL]): the PAM wrapper and
 # the systemd unit in FOLDER/examples, naming the tool by the absolute path it
-# is installed at, which `cmake --install --prefix` may choose only then.
+# is installed at, which `cmake --install --prefix` may choose only then; and
+# the git pre-commit hook for a repository of lists, which finds the check on
+# the committer's PATH.
 function(is_tovan_examples component folder)
   set(made ${PROJECT_BINARY_DIR}/${component})
   install(CODE "set(IS_TOVAN_TOOL \"${CMAKE_INSTALL_BINDIR}/is_tovan\")
@@ -33,7 +35,8 @@ foreach(example is_tovan-pam is_tovan-job@.service)
   configure_file(\"${PROJECT_SOURCE_DIR}/examples/\${example}.in\" \"${made}/\${example}\" @ONLY)
 endforeach()"
           COMPONENT ${component} ${ARGN})
-  install(PROGRAMS ${made}/is_tovan-pam DESTINATION ${folder}/examples COMPONENT ${component} ${ARGN})
+  install(PROGRAMS ${made}/is_tovan-pam ${PROJECT_SOURCE_DIR}/examples/is_tovan-lint-pre-commit
+          DESTINATION ${folder}/examples COMPONENT ${component} ${ARGN})
   install(FILES ${made}/is_tovan-job@.service DESTINATION ${folder}/examples COMPONENT ${component} ${ARGN})
 endfunction()
 is_tovan_examples(documents ${CMAKE_INSTALL_DOCDIR})

@@ -54,7 +54,7 @@ enum class Finding {
     writableByGroup,
     foreignOwner,
     ownerOnlyReads,
-    foldersUnchecked,
+    linkInOpenFolder,
     // A line.
     longLine,
     pieceNames,
@@ -85,9 +85,9 @@ constexpr FindingLevel LEVELS[] = {
     {Finding::notRegular, Level::error},
     {Finding::writableByAll, Level::error},
     {Finding::writableByGroup, Level::warning},
-    {Finding::foreignOwner, Level::warning},
+    {Finding::foreignOwner, Level::error},
     {Finding::ownerOnlyReads, Level::note},
-    {Finding::foldersUnchecked, Level::warning},
+    {Finding::linkInOpenFolder, Level::error},
     {Finding::longLine, Level::error},
     {Finding::pieceNames, Level::note},
     {Finding::nulByte, Level::error},
@@ -146,9 +146,21 @@ struct Pending {
     bool byId; // the reading is the entry taken as an id
 };
 
+// What a run checks, by where it runs.  On the host, of the live list:
+// everything.  In a configuration manager's validate hook, of a temporary
+// copy: not its placement (mode, owner, folders, path), which are the copy's,
+// not the live list's.  In a repository of lists, on a workstation or in CI:
+// neither placement (the checkout's) nor the user database (not the fleet's).
+struct Options {
+    bool strict = false; // -s: a warning, too, makes the status 1
+    bool accounts = true; // --no-accounts leaves the user database out
+    bool placement = true; // --no-placement leaves the mode, owner, folders and path out
+};
+
 // One list being checked.
 struct Lint {
     const char *file = nullptr; // as given on the command line
+    Options options;
     std::size_t errors = 0, warnings = 0;
     Entries entries;
     std::vector<Pending> pending;
@@ -174,7 +186,7 @@ struct Scan {
 
 [[noreturn]] static void usage(const char *name)
 {
-    std::fprintf(stderr, "Usage: %s [-s] list...\n", name);
+    std::fprintf(stderr, "Usage: %s [-s] [--no-accounts] [--no-placement] [--] list...\n", name);
     std::exit(static_cast<int>(Status::cannotTell));
 }
 
@@ -499,11 +511,14 @@ static bool lookUpReading(Lint &lint, Count line, const std::string &entry, cons
 
 // An entry that is no account here: what each reading of it finds, but the
 // reading `said`, which a finding on the line has named already ("" for
-// none).  Returns whether any found an account.  `entry` is one of the list's
+// none), and none without the user database.  Returns whether any found an
+// account.  `entry` is one of the list's
 // entries, which outlive the scan: what waits for the end of the list keeps a
 // pointer to it.
 static bool readEntry(Lint &lint, Count line, const std::string &entry, const std::string &said)
 {
+    if (!lint.options.accounts)
+        return false;
     bool found = false;
     for (const Reading &reading : readingsOf(entry)) {
         if (reading.name != said && lookUpReading(lint, line, entry, reading))
@@ -514,7 +529,7 @@ static bool readEntry(Lint &lint, Count line, const std::string &entry, const st
 
 // The account behind an entry on a clean line: excluded already, unknown (and
 // then what its readings find), or given back under another spelling, which
-// the list must hold too.
+// the list must hold too.  Without the user database, only root, by name.
 static void lookUp(Lint &lint, Count line, const std::string &entry)
 {
     // Decided by the name alone, as the tool decides it.
@@ -523,6 +538,8 @@ static void lookUp(Lint &lint, Count line, const std::string &entry)
                quoted(entry).c_str());
         return;
     }
+    if (!lint.options.accounts)
+        return;
     const struct passwd *account = getpwnam(entry.c_str());
     if (account == nullptr) {
         if (!readEntry(lint, line, entry, ""))
@@ -551,7 +568,7 @@ static void commentLine(Lint &lint, Count line, NamedEntry &named, bool firstTim
 {
     const std::string &entry = named.first;
     const std::string commented = withoutUnseen(entry.substr(1));
-    if (firstTime && !commented.empty() && commented != ROOT_NAME &&
+    if (firstTime && lint.options.accounts && !commented.empty() && commented != ROOT_NAME &&
         whyNoAccount(commented).empty()) {
         const struct passwd *account = getpwnam(commented.c_str());
         named.second.leavesOut = account != nullptr && signedId(account->pw_uid) >= LOW_UID_LIMIT;
@@ -747,9 +764,58 @@ static void checkOwnerAndMode(Lint &lint, const std::string &what, const struct 
                what.c_str(), static_cast<long>(info.st_uid));
 }
 
+// A folder on the list's path that cannot be examined: who can change the
+// list is then unknown, and so is the answer.
+static Status cannotExamine(const char *file, const std::string &folder, int error)
+{
+    std::fprintf(stderr, "is_tovan-lint: cannot examine the folder %s of %s: %s\n",
+                 quoted(folder).c_str(), file, std::strerror(error));
+    return Status::cannotTell;
+}
+
+// The folder that holds `path`, as given: what stands before its last '/'.
+static std::string folderOf(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Each link on the path as given, the list itself too: a link in a folder
+// that any account can write (and whose sticky bit does not keep others'
+// files from being replaced) can be pointed elsewhere by any account,
+// whatever the folders it points to are.  Each prefix of the path is
+// examined as the system resolves it, so a link's own folder is judged where
+// it really is.
+static Status checkLinks(Lint &lint)
+{
+    const std::string path = lint.file;
+    std::size_t end = 0;
+    do {
+        end = path.find('/', end + 1);
+        const std::string prefix = path.substr(0, end);
+        struct stat info;
+        if (lstat(prefix.c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            continue;
+        const std::string folder = folderOf(prefix);
+        struct stat folderInfo;
+        if (stat(folder.c_str(), &folderInfo) != 0) // GCOVR_EXCL_BR_LINE: resolved just now
+            return cannotExamine(lint.file, folder, errno); // GCOVR_EXCL_LINE
+        if ((folderInfo.st_mode & S_IWOTH) != 0 && (folderInfo.st_mode & S_ISVTX) == 0)
+            report(lint, 0, Finding::linkInOpenFolder,
+                   "the link %s stands in a folder that every account can write: any of them can "
+                   "point it elsewhere",
+                   quoted(prefix).c_str());
+    } while (end != std::string::npos);
+    return Status::clean;
+}
+
 // The list's own mode and owner, then those of each folder on its real path,
-// its links resolved, from the list's own folder up to the root.
-static void checkPath(Lint &lint, const struct stat &info)
+// its links resolved, from the list's own folder up to the root, then the
+// links on the path as given.  Returns cannotTell where a folder cannot be
+// examined, having said so on standard error; clean otherwise.
+static Status checkPath(Lint &lint, const struct stat &info)
 {
     checkOwnerAndMode(lint, "the list", info, false);
     if ((info.st_mode & (S_IRGRP | S_IROTH)) == 0)
@@ -758,23 +824,22 @@ static void checkPath(Lint &lint, const struct stat &info)
                "units, pam_exec without seteuid, polkit) it answers \"cannot tell\" (255) for "
                "everyone");
     char *const real = realpath(lint.file, nullptr);
-    // GCOVR_EXCL_START: only a list whose real path is longer than the system takes has none.
-    if (real == nullptr) {
-        report(lint, 0, Finding::foldersUnchecked, "its folders cannot be checked: %s",
-               std::strerror(errno));
-        return;
-    }
+    // GCOVR_EXCL_START: the list was opened just now, so only a real path longer than the
+    // system takes has none.
+    if (real == nullptr)
+        return cannotExamine(lint.file, folderOf(lint.file), errno);
     // GCOVR_EXCL_STOP
     std::string folder = real;
     std::free(real);
     // A real path is absolute, and a regular file's is not "/" alone.
     do {
         folder.erase(std::max<std::size_t>(folder.rfind('/'), 1));
-        // A folder just resolved and gone since leaves its zeros: no finding.
-        struct stat folderInfo = {};
-        stat(folder.c_str(), &folderInfo);
+        struct stat folderInfo;
+        if (stat(folder.c_str(), &folderInfo) != 0) // GCOVR_EXCL_BR_LINE: resolved just now
+            return cannotExamine(lint.file, folder, errno); // GCOVR_EXCL_LINE
         checkOwnerAndMode(lint, "the folder " + quoted(folder), folderInfo, true);
     } while (folder.size() > 1);
+    return checkLinks(lint);
 }
 
 // What a file is that is not a regular file or a folder.
@@ -797,12 +862,14 @@ static Status missingList(Lint &lint, int error, const char *what)
 }
 
 // Checks one list: its findings on standard output, what stops the check on
-// standard error.  Returns findings for an error, or with `strict` a warning;
-// cannotTell where the list exists but cannot be read; clean otherwise.
-static Status lintList(const char *file, bool strict)
+// standard error.  Returns findings for an error, or with -s a warning;
+// cannotTell where the list exists but cannot be read, or a folder on its path
+// cannot be examined; clean otherwise.
+static Status lintList(const char *file, const Options &options)
 {
     Lint lint;
     lint.file = file;
+    lint.options = options;
     struct stat info;
     if (lstat(file, &info) != 0)
         return missingList(lint, errno, "does not exist");
@@ -828,12 +895,13 @@ static Status lintList(const char *file, bool strict)
         return Status::cannotTell;
     }
     // GCOVR_EXCL_STOP
-    checkPath(lint, info);
-    const Status scanned = scanList(lint, list);
+    const Status placed = options.placement ? checkPath(lint, info) : Status::clean;
+    const Status scanned = placed == Status::clean ? scanList(lint, list) : placed;
     close(list);
     if (scanned != Status::clean)
         return scanned;
-    return lint.errors > 0 || (strict && lint.warnings > 0) ? Status::findings : Status::clean;
+    return lint.errors > 0 || (options.strict && lint.warnings > 0) ? Status::findings
+                                                                    : Status::clean;
 }
 
 int main(int argc, char *argv[])
@@ -842,14 +910,29 @@ int main(int argc, char *argv[])
     // Linux 5.18 on never passes argc 0, so the tests reach one branch only.
     if (argc < 2)
         usage(argc > 0 ? argv[0] : "is_tovan-lint"); // GCOVR_EXCL_BR_LINE
+    // Options come before the lists, as getopt takes them: each a whole
+    // argument, "--" ends them, and "-" alone is a list's name.
+    Options options;
     int index = 1;
-    const bool strict = std::strcmp(argv[index], "-s") == 0;
-    if (strict)
-        index++;
+    for (; index < argc && argv[index][0] == '-' && argv[index][1] != '\0'; index++) {
+        const char *const option = argv[index];
+        if (std::strcmp(option, "--") == 0) {
+            index++;
+            break;
+        }
+        if (std::strcmp(option, "-s") == 0)
+            options.strict = true;
+        else if (std::strcmp(option, "--no-accounts") == 0)
+            options.accounts = false;
+        else if (std::strcmp(option, "--no-placement") == 0)
+            options.placement = false;
+        else
+            usage(argv[0]);
+    }
     if (index >= argc)
         usage(argv[0]);
     Status worst = Status::clean;
     for (; index < argc; index++)
-        worst = std::max(worst, lintList(argv[index], strict));
+        worst = std::max(worst, lintList(argv[index], options));
     std::exit(static_cast<int>(worst));
 }

@@ -9,18 +9,25 @@ perl -MIO::Socket::UNIX -e 'IO::Socket::UNIX->new(Local => "socket", Listen => 1
 ln -s nowhere dangling
 ln -s loop loop
 mkdir folder
-mkdir sticky open shared && chmod 1777 sticky && chmod 777 open && chmod 775 shared
-printf 'alice\n' | tee sticky/list open/list shared/list >/dev/null
+mkdir sticky open shared safe open/inner && chmod 1777 sticky && chmod 777 open && chmod 775 shared
+printf 'alice\n' | tee sticky/list open/list shared/list safe/list open/inner/list >/dev/null
+# Links to a list in a safe folder, from folders of each kind.
+ln -s ../safe/list open/link && ln -s ../safe/list sticky/link && ln -s list safe/link
+ln -s ../safe open/folder-link
 x127=$(printf 'x%.0s' {1..127})
 head -c 1000000 /dev/zero | tr '\0' x >long && echo >>long
 head -c 1000000 /dev/zero >zeros
 long_path=$(printf 'n%.0s' {1..4096})
-usage='Usage: ./is_tovan-lint [-s] list...\n'
+usage='Usage: ./is_tovan-lint [-s] [--no-accounts] [--no-placement] [--] list...\n'
 cr_error='@:1: error: "alice\\r" ends with a carriage return, which the tool keeps: it does not name "alice"'
 readonly_note='@: note: only the list'"'"'s owner can read it: where the tool runs as another account (user units, pam_exec without seteuid, polkit) it answers "cannot tell" (255) for everyone'
 
 TOOL=./is_tovan-lint check 'no list'                      255 '' "$usage"
 TOOL=./is_tovan-lint check 'strict, but no list'          255 '' "$usage" -s
+TOOL=./is_tovan-lint check 'options, but no list'         255 '' "$usage" -s --no-accounts --no-placement --
+TOOL=./is_tovan-lint check 'an unknown option'            255 '' "$usage" -x missing
+TOOL=./is_tovan-lint check '-s only as a whole argument'  255 '' "$usage" -sx missing
+TOOL=./is_tovan-lint check 'a long option cut short'      255 '' "$usage" --no missing
 
 # The first row also shows that no folder above the scratch folder is a finding.
 #    label                        bytes                   mode status findings        stderr    arguments
@@ -198,6 +205,23 @@ lint --unreadable 'unreadable' 'alice\n'           000 255 ''  'is_tovan-lint: c
 on nss_wrapper lint 'a read that fails' ''                  644 255 '/proc/self/mem:-:note' 'is_tovan-lint: cannot read /proc/self/mem: Input/output error\n' /proc/self/mem
 lint --says "$readonly_note" 'only its owner reads it' 'alice\n' 600 0 '@:-:note'         ''
 lint 'writable by every account'   'alice\n'                666 1 '@:-:error'             ''
+lint 'options before the lists only' 'bob \n'             644 1 '@:1:error -s:-:error' ''       @ -s
+lint 'after --, a list'            ''                       644 1 '--no-accounts:-:error' '' -- --no-accounts
+lint 'a list named -'              ''                       644 1 '-:-:error'             ''        -
+lint 'without the user database'   'nosuch\nAlice\nroot\n#alice\n' 644 0 '@:3:note @:4:warning' '' --no-accounts @
+lint 'without the user database, strict' 'nosuch\nalice:x\n' 644 1 '@:2:error'          ''        -s --no-accounts @
+lint 'a copy: no placement'        'alice\n'                666 0 ''                      ''        --no-placement @
+lint 'a copy, owner only: no note' 'alice\n'                600 0 ''                      ''        --no-placement @
+lint 'a repository: neither'       'Alice\n'                666 0 ''                      ''        --no-placement --no-accounts @
+lint 'readable by its group, not others' 'alice\n'          640 0 ''                      ''
+lint 'a sticky list is no sticky folder' 'alice\n'          1666 1 '@:-:error'            ''
+lint --says 'open/inner/list: error: the folder "'"$WORK"'/open" is writable by every account' \
+     'a folder above the list'     ''                       644 1 'open/inner/list:-:error' '' open/inner/list
+lint --says 'open/link: error: the link "open/link" stands in a folder that every account can write: any of them can point it elsewhere' \
+     'a link in a folder any account writes' ''             644 1 'open/link:-:error'     ''        open/link
+lint 'a folder link in such a folder' ''                    644 1 'open/folder-link/list:-:error' '' open/folder-link/list
+lint 'a link in a sticky folder'   ''                       644 0 ''                      ''        sticky/link
+lint 'a link in a safe folder'     ''                       644 0 ''                      ''        safe/link
 lint --says "@: warning: the list is writable by group $(id -g)" \
      'writable by its group'       'alice\n'                664 0 '@:-:warning'           ''
 lint 'writable by its group, strict' 'alice\n'              664 1 '@:-:warning'           ''        -s @
@@ -209,8 +233,8 @@ lint 'a 1 MB line'                 ''                       644 1 'long:1:error 
 lint 'NUL bytes only'              ''                       644 1 'zeros:1:error'         ''        zeros
 if ((EUID == 0)); then
     mkdir owned && printf 'alice\n' >owned/list && chown 4242 owned owned/list
-    lint --says 'owned/list: warning: the list is owned by user 4242, neither root nor the account running the check' \
-         'owned by another account' ''                      644 0 'owned/list:-:warning owned/list:-:warning' '' owned/list
+    lint --says 'owned/list: error: the list is owned by user 4242, neither root nor the account running the check' \
+         'owned by another account' ''                      644 1 'owned/list:-:error owned/list:-:error' '' owned/list
 else
     skip_row 'owned by another account' 'needs root, to give a file another owner'
 fi

@@ -78,9 +78,14 @@ row 'lists/names'               -v alice lists/n
 row ''                          alice lists/names ''
 row ''                          -v alice lists/names ''
 command=is_tovan-lint
-row '-s lists'                  ''
-row '-s'                        -
-row 'lists'                     -s ''
+options='-- --no-accounts --no-placement -s'
+row "$options lists"            ''
+row "$options"                  -
+row '--no-accounts --no-placement' --no
+row '-- --no-accounts --no-placement lists' -s ''
+row '-- --no-accounts -s'       --no-placement -
+row '-- -s'                     --no-placement --no-accounts -
+row 'lists'                     -- ''
 row 'lists/names lists/others'  lists/
 row 'lists'                     lists/names ''
 row 'lists/names'               -s lists/names lists/n
