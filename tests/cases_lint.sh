@@ -192,11 +192,16 @@ on nss_wrapper lint 'own name in a long line'  "LDAPBOB\n${x127}ldapbob\n" 644 1
 on nss_wrapper lint 'an account without a name' 'nameless\n' 644 0 ''                     ''
 on files lint 'other spellings are unknown' 'LDAPBOB\n'      644 0 '@:1:warning'           ''
 
-lint 'missing'                     ''                       644 1 'missing:-:error'       ''        missing
-lint 'a dangling link'             ''                       644 1 'dangling:-:error'      ''        dangling
-lint 'a FIFO is not opened'        ''                       644 1 'fifo:-:error'          ''        fifo
-lint 'a socket'                    ''                       644 1 'socket:-:error'        ''        socket
-lint 'a device'                    ''                       644 1 '/dev/null:-:error'     ''        /dev/null
+lint --says 'missing: error: the list does not exist, so every account qualifies' \
+     'missing'                     ''                       644 1 'missing:-:error'       ''        missing
+lint --says 'dangling: error: the list is a link to nothing, so every account qualifies' \
+     'a dangling link'             ''                       644 1 'dangling:-:error'      ''        dangling
+lint --says 'fifo: error: the list is a FIFO, not a regular file: not read' \
+     'a FIFO is not opened'        ''                       644 1 'fifo:-:error'          ''        fifo
+lint --says 'socket: error: the list is a socket, not a regular file: not read' \
+     'a socket'                    ''                       644 1 'socket:-:error'        ''        socket
+lint --says '/dev/null: error: the list is a device, not a regular file: not read' \
+     'a device'                    ''                       644 1 '/dev/null:-:error'     ''        /dev/null
 lint 'a folder'                    ''                       644 255 ''  'is_tovan-lint: cannot read folder: Is a directory\n' folder
 lint 'a link loop'                 ''                       644 255 ''  'is_tovan-lint: cannot read loop: Too many levels of symbolic links\n' loop
 lint 'a path through a file'       ''                       644 255 ''  'is_tovan-lint: cannot read @/x: Not a directory\n' @/x
@@ -204,7 +209,8 @@ lint 'a path of 4096 bytes'        ''                       644 255 ''  "is_tova
 lint --unreadable 'unreadable' 'alice\n'           000 255 ''  'is_tovan-lint: cannot read @: Permission denied\n'
 on nss_wrapper lint 'a read that fails' ''                  644 255 '/proc/self/mem:-:note' 'is_tovan-lint: cannot read /proc/self/mem: Input/output error\n' /proc/self/mem
 lint --says "$readonly_note" 'only its owner reads it' 'alice\n' 600 0 '@:-:note'         ''
-lint 'writable by every account'   'alice\n'                666 1 '@:-:error'             ''
+lint --says '@: error: the list is writable by every account' \
+     'writable by every account'   'alice\n'                666 1 '@:-:error'             ''
 lint 'options before the lists only' 'bob \n'             644 1 '@:1:error -s:-:error' ''       @ -s
 lint 'after --, a list'            ''                       644 1 '--no-accounts:-:error' '' -- --no-accounts
 lint 'a list named -'              ''                       644 1 '-:-:error'             ''        -
@@ -225,7 +231,8 @@ lint 'a link in a safe folder'     ''                       644 0 ''            
 lint --says "@: warning: the list is writable by group $(id -g)" \
      'writable by its group'       'alice\n'                664 0 '@:-:warning'           ''
 lint 'writable by its group, strict' 'alice\n'              664 1 '@:-:warning'           ''        -s @
-lint 'in a folder any account writes' ''                    644 1 'open/list:-:error'     ''        open/list
+lint --says 'open/list: error: the folder "'"$WORK"'/open" is writable by every account' \
+     'in a folder any account writes' ''                    644 1 'open/list:-:error'     ''        open/list
 lint 'in a sticky folder'          ''                       644 0 ''                      ''        sticky/list
 lint 'in a folder its group writes' ''                      644 0 'shared/list:-:warning' ''        shared/list
 lint 'several lists: the worst status' 'bob \n'             644 255 '@:1:error missing:-:error' 'is_tovan-lint: cannot read folder: Is a directory\n' @ folder missing
