@@ -13,7 +13,7 @@ mkdir sticky open shared safe open/inner && chmod 1777 sticky && chmod 777 open 
 printf 'alice\n' | tee sticky/list open/list shared/list safe/list open/inner/list >/dev/null
 # Links to a list in a safe folder, from folders of each kind.
 ln -s ../safe/list open/link && ln -s ../safe/list sticky/link && ln -s list safe/link
-ln -s ../safe open/folder-link
+ln -s ../safe open/folder-link && ln -s safe/list here-link
 x127=$(printf 'x%.0s' {1..127})
 head -c 1000000 /dev/zero | tr '\0' x >long && echo >>long
 head -c 1000000 /dev/zero >zeros
@@ -228,6 +228,7 @@ lint --says 'open/link: error: the link "open/link" stands in a folder that ever
 lint 'a folder link in such a folder' ''                    644 1 'open/folder-link/list:-:error' '' open/folder-link/list
 lint 'a link in a sticky folder'   ''                       644 0 ''                      ''        sticky/link
 lint 'a link in a safe folder'     ''                       644 0 ''                      ''        safe/link
+lint 'a link in the folder the check runs in' ''            644 0 ''                      ''        here-link
 lint --says "@: warning: the list is writable by group $(id -g)" \
      'writable by its group'       'alice\n'                664 0 '@:-:warning'           ''
 lint 'writable by its group, strict' 'alice\n'              664 1 '@:-:warning'           ''        -s @
