@@ -397,16 +397,18 @@ static std::string whyNoAccount(const std::string &entry)
 // whole); before " #" or a tab and '#' (a comment after the name); inside
 // matching quotes; each word, split at blanks, tabs, commas and semicolons;
 // in lower case (ASCII); the entry as an id (byId); its bytes as Latin-1,
-// written in UTF-8 (a list saved in another encoding).  Each distinct, not
-// the entry itself, and only names some account somewhere could have.
+// written in UTF-8 (a list saved in another encoding).  Each without unseen
+// characters at its ends, distinct, not the entry itself, and only names
+// some account somewhere could have.
 struct Reading {
     std::string name;
     bool byId;
 };
 
 static void addReading(std::vector<Reading> &readings, const std::string &entry,
-                       const std::string &name, bool byId)
+                       const std::string &text, bool byId)
 {
+    const std::string name = withoutUnseen(text);
     if (name.empty() || (!byId && (name == entry || !whyNoAccount(name).empty())))
         return;
     // A name read by id is only digits, which no other reading is.
@@ -433,6 +435,23 @@ static std::string insideQuotes(const std::string &text)
     return "";
 }
 
+// `text`'s bytes read as Latin-1 (ISO 8859-1), whose byte values are the
+// code points U+0000 to U+00FF, written in UTF-8.
+static std::string latin1AsUtf8(const std::string &text)
+{
+    std::string utf8;
+    for (const char c : text) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x80) {
+            utf8 += c;
+        } else {
+            utf8 += static_cast<char>(0xc0 | byte >> 6);
+            utf8 += static_cast<char>(0x80 | (byte & 0x3f));
+        }
+    }
+    return utf8;
+}
+
 static std::vector<Reading> readingsOf(const std::string &entry)
 {
     std::vector<Reading> readings;
@@ -441,7 +460,7 @@ static std::vector<Reading> readingsOf(const std::string &entry)
     addReading(readings, entry, seen.substr(0, seen.find(':')), false);
     const std::size_t comment = std::min(seen.find(" #"), seen.find("\t#"));
     addReading(readings, entry, seen.substr(0, comment), false);
-    addReading(readings, entry, withoutUnseen(insideQuotes(seen)), false);
+    addReading(readings, entry, insideQuotes(seen), false);
     for (std::size_t start = 0; start < seen.size();) {
         const std::size_t end = std::min(seen.find_first_of(" \t,;", start), seen.size());
         addReading(readings, entry, seen.substr(start, end - start), false);
@@ -453,19 +472,8 @@ static std::vector<Reading> readingsOf(const std::string &entry)
     addReading(readings, entry, lower, false);
     if (onlyDigits(seen))
         addReading(readings, entry, seen, true);
-    if (notUtf8At(seen) != 0) {
-        std::string latin1;
-        for (const char c : seen) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (byte < 0x80) {
-                latin1 += c;
-            } else {
-                latin1 += static_cast<char>(0xc0 | byte >> 6);
-                latin1 += static_cast<char>(0x80 | (byte & 0x3f));
-            }
-        }
-        addReading(readings, entry, latin1, false);
-    }
+    if (notUtf8At(seen) != 0)
+        addReading(readings, entry, latin1AsUtf8(seen), false);
     return readings;
 }
 

@@ -171,6 +171,7 @@ lint 'names between commas and semicolons' 'alice,bob;lowest\n' 644 1 '@:1:error
 lint --says '@:1: error: "alice # contractor" is no account; it reads as "alice", which qualifies: list "alice"' \
      'a comment after the name'    'alice # contractor\n'   644 1 '@:1:error'             ''
 lint 'in quotes'                   '"alice"\n'              644 1 '@:1:error'             ''
+lint 'blanks before the comment'   'alice  # left\n'        644 1 '@:1:error'             ''
 lint 'in single quotes'            "'alice'\n"              644 1 '@:1:error'             ''
 lint 'in typographic quotes'       '\xe2\x80\x9calice\xe2\x80\x9d\n' 644 1 '@:1:error'    ''
 lint --says '@:1: note: "Alice" is no account; it reads as "alice", which line 2 names already' \
