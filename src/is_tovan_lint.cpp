@@ -310,39 +310,44 @@ static std::string withoutUnseen(std::string text)
     return text;
 }
 
-// The length of the UTF-8 sequence that begins at text[at], or 0 where none
-// does: RFC 3629's table, so no overlong form, no surrogate and nothing past
-// U+10FFFF.  Past the end reads as 0, which continues no sequence.
+// RFC 3629's table of well-formed UTF-8: for each range of lead bytes, the
+// length of the sequence and the range its second byte must fall in; every
+// later byte is 0x80 to 0xbf.  So no overlong form, no surrogate (U+D800 to
+// U+DFFF, after 0xed) and nothing past U+10FFFF (after 0xf4).
+struct Utf8Lead {
+    unsigned first, last; // the lead bytes of this row
+    std::size_t length;
+    unsigned low, high; // the second byte's range
+};
+
+constexpr Utf8Lead UTF8_LEADS[] = {
+    {0x00, 0x7f, 1, 0, 0},       {0xc2, 0xdf, 2, 0x80, 0xbf}, {0xe0, 0xe0, 3, 0xa0, 0xbf},
+    {0xe1, 0xec, 3, 0x80, 0xbf}, {0xed, 0xed, 3, 0x80, 0x9f}, {0xee, 0xef, 3, 0x80, 0xbf},
+    {0xf0, 0xf0, 4, 0x90, 0xbf}, {0xf1, 0xf3, 4, 0x80, 0xbf}, {0xf4, 0xf4, 4, 0x80, 0x8f},
+};
+
+// The length of the UTF-8 sequence that begins at text[at], by that table, or
+// 0 where none does.  Past the end reads as 0, which continues no sequence.
 static std::size_t utf8Length(const std::string &text, std::size_t at)
 {
     const auto byte = [&text](std::size_t i) -> unsigned {
         return i < text.size() ? static_cast<unsigned char>(text[i]) : 0;
     };
     const unsigned lead = byte(at);
-    if (lead < 0x80)
+    const auto row =
+        std::find_if(std::begin(UTF8_LEADS), std::end(UTF8_LEADS),
+                     [lead](const Utf8Lead &r) { return lead >= r.first && lead <= r.last; });
+    if (row == std::end(UTF8_LEADS))
+        return 0;
+    if (row->length == 1)
         return 1;
-    std::size_t length = 0;
-    unsigned low = 0x80, high = 0xbf; // the range of the second byte
-    if (lead >= 0xc2 && lead <= 0xdf) {
-        length = 2;
-    } else if (lead >= 0xe0 && lead <= 0xef) {
-        length = 3;
-        low = lead == 0xe0 ? 0xa0 : low;
-        high = lead == 0xed ? 0x9f : high;
-    } else if (lead >= 0xf0 && lead <= 0xf4) {
-        length = 4;
-        low = lead == 0xf0 ? 0x90 : low;
-        high = lead == 0xf4 ? 0x8f : high;
-    } else {
+    if (byte(at + 1) < row->low || byte(at + 1) > row->high)
         return 0;
-    }
-    if (byte(at + 1) < low || byte(at + 1) > high)
-        return 0;
-    for (std::size_t i = 2; i < length; i++) {
-        if ((byte(at + i) & 0xc0) != 0x80)
+    for (std::size_t i = 2; i < row->length; i++) {
+        if (byte(at + i) < 0x80 || byte(at + i) > 0xbf)
             return 0;
     }
-    return length;
+    return row->length;
 }
 
 // Where `text` stops being UTF-8: 1 + the index of the first byte that begins
@@ -629,35 +634,54 @@ static void checkEntry(Lint &lint, Count line, NamedEntry &named)
                record.firstLine);
 }
 
-// What was kept until the list was read: each is said now, knowing whether
-// some line names the account.
+// What was kept until the list was read, said now that it is known whether
+// some line names the account, and which line first (0 for none).
+static void reportSpelling(Lint &lint, const Pending &pending, Count namedAt)
+{
+    const std::string account = quoted(pending.account);
+    if (namedAt == 0)
+        report(lint, pending.line, Finding::otherSpelling,
+               "the user database gives %s back as %s, which the list does not hold: asked for by "
+               "that name, the account qualifies; list %s",
+               quoted(*pending.entry).c_str(), account.c_str(), account.c_str());
+}
+
+static void reportComment(Lint &lint, const Pending &pending, Count namedAt)
+{
+    const std::string entry = quoted(*pending.entry);
+    // The account qualifies unless some line names it.
+    const std::string qualifies =
+        namedAt == 0 ? ", and " + quoted(pending.account) + " qualifies" : "";
+    report(lint, pending.line, Finding::looksLikeComment,
+           "%s looks like a comment, but the tool has none: the line names %s%s", entry.c_str(),
+           entry.c_str(), qualifies.c_str());
+}
+
+static void reportReading(Lint &lint, const Pending &pending, Count namedAt)
+{
+    const std::string entry = quoted(*pending.entry), account = quoted(pending.account);
+    const char *const by = pending.byId ? "the id of " : "";
+    if (namedAt != 0)
+        report(lint, pending.line, Finding::readsAsListed,
+               "%s is no account; it reads as %s%s, which line %" PRIu64 " names already",
+               entry.c_str(), by, account.c_str(), namedAt);
+    else
+        report(lint, pending.line, Finding::readsAsQualifying,
+               "%s is no account; it reads as %s%s, which qualifies: list %s", entry.c_str(), by,
+               account.c_str(), account.c_str());
+}
+
 static void reportPending(Lint &lint)
 {
     for (const Pending &pending : lint.pending) {
-        const std::string entry = quoted(*pending.entry), account = quoted(pending.account);
         const auto naming = lint.entries.find(pending.account);
-        const bool named = naming != lint.entries.end();
-        if (pending.finding == Finding::otherSpelling) {
-            if (!named)
-                report(lint, pending.line, Finding::otherSpelling,
-                       "the user database gives %s back as %s, which the list does not hold: "
-                       "asked for by that name, the account qualifies; list %s",
-                       entry.c_str(), account.c_str(), account.c_str());
-        } else if (pending.finding == Finding::looksLikeComment) {
-            report(lint, pending.line, Finding::looksLikeComment,
-                   "%s looks like a comment, but the tool has none: the line names %s%s%s%s",
-                   entry.c_str(), entry.c_str(), named ? "" : ", and ",
-                   named ? "" : account.c_str(), named ? "" : " qualifies");
-        } else if (named) {
-            report(lint, pending.line, Finding::readsAsListed,
-                   "%s is no account; it reads as %s%s, which line %" PRIu64 " names already",
-                   entry.c_str(), pending.byId ? "the id of " : "", account.c_str(),
-                   naming->second.firstLine);
-        } else {
-            report(lint, pending.line, Finding::readsAsQualifying,
-                   "%s is no account; it reads as %s%s, which qualifies: list %s", entry.c_str(),
-                   pending.byId ? "the id of " : "", account.c_str(), account.c_str());
-        }
+        const Count namedAt = naming == lint.entries.end() ? 0 : naming->second.firstLine;
+        if (pending.finding == Finding::otherSpelling)
+            reportSpelling(lint, pending, namedAt);
+        else if (pending.finding == Finding::looksLikeComment)
+            reportComment(lint, pending, namedAt);
+        else
+            reportReading(lint, pending, namedAt);
     }
 }
 

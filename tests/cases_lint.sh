@@ -145,10 +145,10 @@ lint --says '@:1: error: "d\\351nis" is not UTF-8 at byte 2: no account can have
 # UTF-8 as RFC 3629 has it: each form and each way to break it, one a line.
 utf8='x\xc3\xa9\nx\xe0\xa0\x80\nx\xed\x9f\xbf\nx\xf0\x9f\x98\x80\nx\xf4\x8f\xbf\xbf\n'
 utf8+='x\xc0\xaf\nx\xe0\x80\x80\nx\xed\xa0\x80\nx\xf0\x80\x80\x80\nx\xf4\x90\x80\x80\nx\xf5\x80\x80\x80\n'
-utf8+='x\x80\nx\xe2\x28\xa1\nx\xe2\x82\x28\nx\xe2\x82\n'
+utf8+='x\x80\nx\xe2\x28\xa1\nx\xe2\x82\x28\nx\xe2\x82\nx\xe2\x82\xc0\n'
 lint --says '@:15: error: "x\\342\\202" is not UTF-8 at byte 2: no account can have it' \
      'UTF-8 and not'               "$utf8"                  644 1 \
-     '@:1:warning @:2:warning @:3:warning @:4:warning @:5:warning @:6:error @:7:error @:8:error @:9:error @:10:error @:11:error @:12:error @:13:error @:14:error @:15:error' ''
+     '@:1:warning @:2:warning @:3:warning @:4:warning @:5:warning @:6:error @:7:error @:8:error @:9:error @:10:error @:11:error @:12:error @:13:error @:14:error @:15:error @:16:error' ''
 lint 'said once, each time a line' 'a:b\na:b\nbob \nbob \n' 644 1 '@:1:error @:2:error @:2:note @:3:error @:4:error @:4:note' ''
 lint 'no digits after the minus'   '-\n'                    644 0 '@:1:warning'           ''
 lint 'too large for an id'         '4294967296\n12345678901\n' 644 1 '@:1:error @:2:error' ''
