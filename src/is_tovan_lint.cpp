@@ -525,9 +525,8 @@ static bool lookUpReading(Lint &lint, Count line, const std::string &entry, cons
 // An entry that is no account here: what each reading of it finds, but the
 // reading `said`, which a finding on the line has named already ("" for
 // none), and none without the user database.  Returns whether any found an
-// account.  `entry` is one of the list's
-// entries, which outlive the scan: what waits for the end of the list keeps a
-// pointer to it.
+// account.  `entry` is one of the list's entries, which outlive the scan:
+// what waits for the end of the list keeps a pointer to it.
 static bool readEntry(Lint &lint, Count line, const std::string &entry, const std::string &said)
 {
     if (!lint.options.accounts)
@@ -635,7 +634,8 @@ static void checkEntry(Lint &lint, Count line, NamedEntry &named)
 }
 
 // What was kept until the list was read, said now that it is known whether
-// some line names the account, and which line first (0 for none).
+// some line names the account, and which line first (0 for none: lines count
+// from 1).
 static void reportSpelling(Lint &lint, const Pending &pending, Count namedAt)
 {
     const std::string account = quoted(pending.account);
